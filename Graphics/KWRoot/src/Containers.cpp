@@ -1,0 +1,7 @@
+#include "KWRoot/Array.h"
+
+namespace KW {
+
+Container::~Container() = default;
+
+} // namespace KW

@@ -1,0 +1,33 @@
+// Test support: every test runs inside a leak check of the root library's
+// live blocks, and allocation-failure sweeps fail each allocation in turn.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+#include <gtest/gtest.h>
+
+#include "KWRoot/TestSupport.h"
+
+namespace rztest {
+
+// Fails the current test when root-library blocks were left behind since
+// construction. Installed around every test by the test main.
+class LiveBlockWatch {
+public:
+    LiveBlockWatch() : start_(KWRootLiveBlockCount()) {}
+    std::int64_t Leaked() const { return KWRootLiveBlockCount() - start_; }
+
+private:
+    std::int64_t start_;
+};
+
+// Runs operation with its 1st, 2nd, 3rd ... allocation failing, until a run
+// completes without reaching the armed failure. check(failedAt) is called
+// after each failing run and must assert the result; every run, failing or
+// not, must leave no live block behind. Returns the number of allocations
+// the operation makes.
+int SweepAllocationFailures(const std::function<void()>& operation,
+                            const std::function<void(int failedAt)>& check);
+
+} // namespace rztest
