@@ -1,0 +1,4 @@
+// Export macro of the software GDI library (built only for hosts without Windows).
+#pragma once
+
+#define SOFTGDI_API __attribute__((visibility("default")))
