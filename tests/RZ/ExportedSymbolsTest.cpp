@@ -1,14 +1,13 @@
 // The library exports exactly the functions and class members listed in the
 // subsystems' exports.txt files, and nothing else.
-#include <algorithm>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <set>
-#include <sstream>
 #include <string>
 
 #include <gtest/gtest.h>
+
+#include "support/ExportTable.h"
 
 namespace {
 
@@ -24,30 +23,10 @@ std::set<std::string> ExpectedExports() {
     return names;
 }
 
-std::string Run(const std::string& command) {
-    std::string output;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char buffer[4096];
-        for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
-        pclose(pipe);
-    }
-    return output;
-}
-
-// Defined dynamic symbols of the built library, demangled; data and
-// compiler-generated objects (vtables, typeinfo) are not counted.
+// The functions the built library exports, demangled: its dynamic symbol
+// table on Linux, the DLL's export table on Windows.
 std::set<std::string> ActualExports() {
-    std::set<std::string> names;
-    std::istringstream lines(Run(std::string("nm -DC --defined-only '") + RZ_LIBRARY_FILE + "'"));
-    for (std::string line; std::getline(lines, line);) {
-        // "<address> <type> <name>"
-        const auto first = line.find(' ');
-        if (first == std::string::npos || first + 3 > line.size()) continue;
-        const char type = line[first + 1];
-        if (type != 'T' && type != 'W') continue;
-        names.insert(line.substr(first + 3));
-    }
-    return names;
+    return rztest::ExportedFunctions(RZ_LIBRARY_FILE);
 }
 
 TEST(ExportedSymbols, MatchTheListedFunctionsExactly) {
@@ -55,7 +34,8 @@ TEST(ExportedSymbols, MatchTheListedFunctionsExactly) {
     const auto actual = ActualExports();
     ASSERT_FALSE(actual.empty()) << "could not read the symbols of " << RZ_LIBRARY_FILE;
     for (const auto& name : expected) EXPECT_TRUE(actual.count(name)) << "not exported: " << name;
-    for (const auto& name : actual) EXPECT_TRUE(expected.count(name)) << "exported but not listed: " << name;
+    for (const auto& name : actual)
+        EXPECT_TRUE(expected.count(name)) << "exported but not listed: " << name;
 }
 
 TEST(ExportedSymbols, GlobalAllocationStaysInsideTheLibrary) {

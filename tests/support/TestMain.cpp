@@ -1,27 +1,6 @@
-// Test main: checks every test for leaked root-library blocks.
-#include <gtest/gtest.h>
-
-#include "support/LeakCheck.h"
-
-namespace {
-
-class LeakListener : public ::testing::EmptyTestEventListener {
-    void OnTestStart(const ::testing::TestInfo&) override {
-        KWRootFailAllocation(0);
-        start_ = KWRootLiveBlockCount();
-    }
-    void OnTestEnd(const ::testing::TestInfo& info) override {
-        const std::int64_t leaked = KWRootLiveBlockCount() - start_;
-        if (leaked != 0)
-            ADD_FAILURE() << info.name() << " left " << leaked << " root-library blocks allocated";
-    }
-    std::int64_t start_ = 0;
-};
-
-} // namespace
+// Test main of programs that do not draw.
+#include "support/TestRunner.h"
 
 int main(int argc, char** argv) {
-    ::testing::InitGoogleTest(&argc, argv);
-    ::testing::UnitTest::GetInstance()->listeners().Append(new LeakListener);
-    return RUN_ALL_TESTS();
+    return rztest::RunAllTests(argc, argv);
 }
