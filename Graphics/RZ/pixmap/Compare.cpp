@@ -10,9 +10,8 @@ extern "C" bool RZIsSameKWPixMap(KWPixMap** a, KWPixMap** b) {
     if (size != BMGetHandleSize(reinterpret_cast<char**>(b)) || size < 32) return false;
     // The seven reserved bytes are not compared.
     if (ra->baseOffset != rb->baseOffset || ra->bytesPerRow != rb->bytesPerRow ||
-        ra->width != rb->width || ra->height != rb->height ||
-        ra->hResolution != rb->hResolution || ra->vResolution != rb->vResolution ||
-        ra->pixelType != rb->pixelType)
+        ra->width != rb->width || ra->height != rb->height || ra->hResolution != rb->hResolution ||
+        ra->vResolution != rb->vResolution || ra->pixelType != rb->pixelType)
         return false;
     if (ra->baseOffset < 0 || ra->baseOffset > size) return false;
     return BNCompareMemory(rz::BaseOf(ra), rz::BaseOf(rb), size - ra->baseOffset) == 0;

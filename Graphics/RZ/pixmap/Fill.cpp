@@ -38,14 +38,19 @@ void RZFillKWPixMap(KWPixMap** handle, const unsigned char* colour) {
     const std::uint32_t bytes = record->bytesPerRow * record->height;
     switch (record->pixelType) {
     case PixelTypeARGB:
-    case PixelTypeARGBDirect: FillWords(rz::BaseOf(record), bytes / 4, colour); break;
-    case PixelTypeBlackWhite: FillBits(record, rz::IsWhite(rz::LuminanceOf(colour))); break;
+    case PixelTypeARGBDirect:
+        FillWords(rz::BaseOf(record), bytes / 4, colour);
+        break;
+    case PixelTypeBlackWhite:
+        FillBits(record, rz::IsWhite(rz::LuminanceOf(colour)));
+        break;
     case PixelTypeGrey:
         if (static_cast<std::int32_t>(bytes) >= 1)
             BNFillMemory(rz::BaseOf(record), static_cast<int>(bytes),
                          rz::GreyLevelOf(rz::LuminanceOf(colour)));
         break;
-    default: break;
+    default:
+        break;
     }
 }
 

@@ -7,8 +7,12 @@ KWSize2D::KWSize2D(unsigned int width, unsigned int height) : width_(width), hei
 KWSize2D::KWSize2D(const KWSize2D& other) = default;
 KWSize2D& KWSize2D::operator=(const KWSize2D& other) = default;
 KWSize2D& KWSize2D::operator=(KWSize2D&& other) = default;
-unsigned int KWSize2D::GetWidth() const { return width_; }
-unsigned int KWSize2D::GetHeight() const { return height_; }
+unsigned int KWSize2D::GetWidth() const {
+    return width_;
+}
+unsigned int KWSize2D::GetHeight() const {
+    return height_;
+}
 
 PixMapHandleGuard::PixMapHandleGuard(int width, int height, int hResolution, int vResolution,
                                      KWPixelType pixelType)
@@ -28,7 +32,15 @@ PixMapHandleGuard& PixMapHandleGuard::operator=(const PixMapHandleGuard& other) 
     return *this;
 }
 
-KWPixMap**& PixMapHandleGuard::operator()() { return handle_; }
-KWPixMap** const& PixMapHandleGuard::operator()() const { return handle_; }
-KWPixMap**& PixMapHandleGuard::GetPixMapHandle() { return handle_; }
-KWPixMap** const& PixMapHandleGuard::GetPixMapHandle() const { return handle_; }
+KWPixMap**& PixMapHandleGuard::operator()() {
+    return handle_;
+}
+KWPixMap** const& PixMapHandleGuard::operator()() const {
+    return handle_;
+}
+KWPixMap**& PixMapHandleGuard::GetPixMapHandle() {
+    return handle_;
+}
+KWPixMap** const& PixMapHandleGuard::GetPixMapHandle() const {
+    return handle_;
+}

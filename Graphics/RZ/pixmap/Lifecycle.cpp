@@ -66,10 +66,9 @@ KWPixMap** RZCreateKWPixMapLogical(int width, int height, double scale, KWPixelT
 KWPixMap** RZCreateARGBKWPixMap(KWPixMap** source) {
     KWPixMap* src = rz::RecordOf(source);
     if (src == nullptr || src->pixelType != PixelTypeBlackWhite) return nullptr;
-    KWPixMap** result =
-        RZCreateKWPixMap(static_cast<int>(src->width), static_cast<int>(src->height),
-                         static_cast<int>(src->hResolution), static_cast<int>(src->vResolution),
-                         PixelTypeARGB);
+    KWPixMap** result = RZCreateKWPixMap(
+        static_cast<int>(src->width), static_cast<int>(src->height),
+        static_cast<int>(src->hResolution), static_cast<int>(src->vResolution), PixelTypeARGB);
     KWPixMap* dst = rz::RecordOf(result);
     if (dst == nullptr) return nullptr;
     const std::uint32_t width = src->width;
@@ -88,7 +87,9 @@ KWPixMap** RZCreateARGBKWPixMap(KWPixMap** source) {
 }
 
 void RZDeleteKWPixMap(KWPixMap** handle) {
-    if (handle == nullptr) return;
+    // A handle without a record is left alone, like every other function
+    // here does with it.
+    if (handle == nullptr || *handle == nullptr) return;
     char** local = reinterpret_cast<char**>(handle);
     BMKillHandle(&local);
 }

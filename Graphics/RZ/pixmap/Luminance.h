@@ -10,7 +10,9 @@ inline double LuminanceOf(const unsigned char* colour) {
     return (colour[2] * 0.587 + colour[1] * 0.299) + colour[3] * 0.114;
 }
 
-inline bool IsWhite(double luminance) { return luminance > 127.0; }
+inline bool IsWhite(double luminance) {
+    return luminance > 127.0;
+}
 
 inline unsigned char GreyLevelOf(double luminance) {
     return static_cast<unsigned char>(static_cast<int>(luminance));

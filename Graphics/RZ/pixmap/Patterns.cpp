@@ -28,7 +28,9 @@ constexpr unsigned char kDefaultPatternBytes[16][8] = {
 KWPattern defaultPatterns[16];
 
 struct DefaultPatternWriter {
-    DefaultPatternWriter() { std::memcpy(defaultPatterns, kDefaultPatternBytes, sizeof defaultPatterns); }
+    DefaultPatternWriter() {
+        std::memcpy(defaultPatterns, kDefaultPatternBytes, sizeof defaultPatterns);
+    }
 };
 const DefaultPatternWriter writeDefaultPatternsAtLoad;
 
@@ -43,6 +45,7 @@ constexpr KWPattern kSolid = {{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}};
 extern "C" {
 
 void RZInitDefaultPattern(KWPattern* pattern, unsigned short index) {
+    if (pattern == nullptr) return;
     *pattern = defaultPatterns[index < 16 ? index : 0];
 }
 

@@ -9,7 +9,9 @@
 namespace rz {
 
 // The record behind a handle, or null for a null handle or master pointer.
-inline KWPixMap* RecordOf(KWPixMap** handle) { return handle ? *handle : nullptr; }
+inline KWPixMap* RecordOf(KWPixMap** handle) {
+    return handle ? *handle : nullptr;
+}
 
 inline unsigned char* BaseOf(KWPixMap* record) {
     return reinterpret_cast<unsigned char*>(record) + record->baseOffset;
@@ -30,10 +32,17 @@ inline std::int64_t BytesPerRowFor(std::int64_t width, int pixelType) {
     std::int64_t bytes;
     switch (pixelType) {
     case PixelTypeARGB:
-    case PixelTypeARGBDirect: bytes = width * 4; break;
-    case PixelTypeBlackWhite: bytes = (width + 31) / 32 * 4; break;
-    case PixelTypeGrey: bytes = (8 * width + 31) / 32 * 4; break;
-    default: return -1;
+    case PixelTypeARGBDirect:
+        bytes = width * 4;
+        break;
+    case PixelTypeBlackWhite:
+        bytes = (width + 31) / 32 * 4;
+        break;
+    case PixelTypeGrey:
+        bytes = (8 * width + 31) / 32 * 4;
+        break;
+    default:
+        return -1;
     }
     return bytes > INT32_MAX ? -1 : bytes;
 }

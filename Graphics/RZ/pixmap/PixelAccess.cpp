@@ -32,7 +32,9 @@ void RZGetKWPixMapPixel(KWPixMap** handle, int x, int y, unsigned char* colour) 
     }
     switch (record->pixelType) {
     case PixelTypeARGB:
-    case PixelTypeARGBDirect: std::memcpy(colour, row + 4 * static_cast<std::size_t>(x), 4); break;
+    case PixelTypeARGBDirect:
+        std::memcpy(colour, row + 4 * static_cast<std::size_t>(x), 4);
+        break;
     case PixelTypeBlackWhite: {
         const unsigned char level = ((row[x >> 3] >> (7 - (x & 7))) & 1) ? 255 : 0;
         colour[0] = 0;
@@ -43,7 +45,8 @@ void RZGetKWPixMapPixel(KWPixMap** handle, int x, int y, unsigned char* colour) 
         colour[0] = 0;
         colour[1] = colour[2] = colour[3] = row[x];
         break;
-    default: break;
+    default:
+        break;
     }
 }
 
@@ -54,7 +57,9 @@ void RZSetKWPixMapPixel(KWPixMap** handle, int x, int y, const unsigned char* co
     if (row == nullptr) return;
     switch (record->pixelType) {
     case PixelTypeARGB:
-    case PixelTypeARGBDirect: std::memcpy(row + 4 * static_cast<std::size_t>(x), colour, 4); break;
+    case PixelTypeARGBDirect:
+        std::memcpy(row + 4 * static_cast<std::size_t>(x), colour, 4);
+        break;
     case PixelTypeBlackWhite: {
         const unsigned char bit = static_cast<unsigned char>(0x80u >> (x & 7));
         if (rz::IsWhite(rz::LuminanceOf(colour)))
@@ -63,8 +68,11 @@ void RZSetKWPixMapPixel(KWPixMap** handle, int x, int y, const unsigned char* co
             row[x >> 3] &= static_cast<unsigned char>(~bit);
         break;
     }
-    case PixelTypeGrey: row[x] = rz::GreyLevelOf(rz::LuminanceOf(colour)); break;
-    default: break;
+    case PixelTypeGrey:
+        row[x] = rz::GreyLevelOf(rz::LuminanceOf(colour));
+        break;
+    default:
+        break;
     }
 }
 }

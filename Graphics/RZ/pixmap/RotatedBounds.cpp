@@ -27,6 +27,7 @@ bool NearQuarterTurn(double angle) {
 extern "C" void RZGetRotatedKWPixMapWidthHeight(int* width, int* height, double angle,
                                                 const KWRect* rect, int, int* originH,
                                                 int* originV) {
+    if (width == nullptr || height == nullptr) return;
     std::int32_t left = 0, top = 0, right = *width, bottom = *height;
     if (rect != nullptr) {
         left = rect->left > 0 ? rect->left : 0;
