@@ -15,6 +15,7 @@ int OChannel::WriteText(const char* text) {
 }
 
 int DebugOChannel::Write(const void* data, unsigned int count) {
+    if (data == nullptr || count == 0) return 0;
     const char* bytes = static_cast<const char*>(data);
     const unsigned int room = sizeof text_ - 1;
     if (count >= room) { // keep the tail of an oversized write

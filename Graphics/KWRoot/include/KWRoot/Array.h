@@ -31,6 +31,8 @@ public:
     Array& operator=(const Array&) = delete;
 
     std::size_t GetCount() const override { return count_; }
+    // Elements the current storage holds.
+    std::size_t GetCapacity() const { return capacity_; }
     T* GetData() { return data_; }
     const T* GetData() const { return data_; }
 
@@ -57,7 +59,7 @@ private:
         T* fresh = nullptr;
         if (capacity > 0) {
             fresh = static_cast<T*>(
-                MemoryManager::Allocate(capacity * sizeof(T), kThrowOnFailure, false));
+                MemoryManager::Allocate(capacity * sizeof(T), kThrowOnFailure, true));
             std::size_t keep = count_ < capacity ? count_ : capacity;
             if (keep > 0) std::memcpy(fresh, data_, keep * sizeof(T));
         }
