@@ -8,7 +8,9 @@
 namespace kwroot {
 
 // A block of size bytes, 16-byte aligned, zero-filled when asked. Null when
-// the system has no memory or an injected failure is due.
+// the system has no memory or an injected failure is due. Blocks of
+// kLargeBlockSize and more get a 2 MiB-aligned mapping of their own where the
+// system offers one (see LargeBlockMapper.h); smaller ones come from malloc.
 void* AllocateBlock(std::size_t size, bool zeroFill);
 // Releases a block from AllocateBlock; null is ignored.
 void FreeBlock(void* block);

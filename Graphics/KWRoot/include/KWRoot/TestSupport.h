@@ -1,5 +1,6 @@
-// Test support of the root library: allocation-failure injection and the
-// live-block count. Not for production callers.
+// Test support of the root library: allocation-failure injection, the
+// live-block count and the memory mapped for large blocks. Not for production
+// callers.
 #pragma once
 
 #include <cstdint>
@@ -18,4 +19,10 @@ KWROOT_API int KWRootFailurePending();
 KWROOT_API std::int64_t KWRootLiveBlockCount();
 // Allocations attempted since the process started (successful or not).
 KWROOT_API std::int64_t KWRootAllocationCount();
+// Bytes currently mapped for large blocks (each block's mapping, its prefix
+// page included); always 0 where large blocks are not mapped.
+KWROOT_API std::int64_t KWRootMappedBytes();
+// Smallest block size that gets a mapping of its own; 0 where every block
+// comes from the ordinary allocator.
+KWROOT_API std::int64_t KWRootLargeBlockSize();
 }
