@@ -1,0 +1,64 @@
+#include "Compositing.h"
+
+#include <algorithm>
+#include <new>
+
+namespace softgdi {
+
+namespace {
+
+inline unsigned ToByte(float v) {
+    return v <= 0.0f ? 0u : v >= 255.0f ? 255u : unsigned(v + 0.5f);
+}
+
+// Non-premultiplied colour from premultiplied floats.
+inline Argb Unpremultiply(float b, float g, float r, float a) {
+    const unsigned alpha = ToByte(a);
+    if (!(a > 0.0f)) return 0;
+    const float scale = 255.0f / a;
+    return MakeArgb(alpha, ToByte(r * scale), ToByte(g * scale), ToByte(b * scale));
+}
+
+} // namespace
+
+CompositingSink::CompositingSink(const Surface& target, bool sourceOver)
+    : target_(target), sourceOver_(sourceOver) {
+    targetHasAlpha_ = target.layout == PixelLayout::Bgra32 ||
+                      target.layout == PixelLayout::Pbgra32 ||
+                      target.layout == PixelLayout::Argb1555;
+    row_.reset(new (std::nothrow) Argb[std::size_t(std::max(target.width, 1))]);
+    if (!row_) return;
+    if (IsIndexed(target.layout)) {
+        matcher_.reset(new (std::nothrow) PaletteMatcher(target.palette, target.paletteSize));
+        if (!matcher_) return;
+    }
+    ready_ = true;
+}
+
+void CompositingSink::Row(int y, int x0, int count, const float* p) {
+    Argb* out = row_.get();
+    if (!sourceOver_) {
+        for (int i = 0; i < count; ++i, p += 4) {
+            Argb c = Unpremultiply(p[0], p[1], p[2], p[3]);
+            if (!targetHasAlpha_) c |= 0xFF000000u;
+            out[i] = c;
+        }
+    } else {
+        DecodeRow(target_, y, x0, count, out);
+        for (int i = 0; i < count; ++i, p += 4) {
+            const Argb d = out[i];
+            const float da = targetHasAlpha_ ? float(AlphaOf(d)) : 255.0f;
+            const float sa = std::clamp(p[3], 0.0f, 255.0f);
+            const float keep = 1.0f - sa / 255.0f;
+            const float dk = da / 255.0f * keep;
+            const float a = sa + da * keep;
+            Argb c = Unpremultiply(p[0] + float(BlueOf(d)) * dk, p[1] + float(GreenOf(d)) * dk,
+                                   p[2] + float(RedOf(d)) * dk, a);
+            if (!targetHasAlpha_) c |= 0xFF000000u;
+            out[i] = c;
+        }
+    }
+    EncodeRow(target_, y, x0, count, out, matcher_.get());
+}
+
+} // namespace softgdi
