@@ -13,6 +13,17 @@
 #include "KWRoot/KWRoot.h"
 #include "KWRoot/TestSupport.h"
 
+#if defined(__SANITIZE_ADDRESS__)
+#define TEST_WITH_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define TEST_WITH_ADDRESS_SANITIZER 1
+#endif
+#endif
+#if defined(TEST_WITH_ADDRESS_SANITIZER)
+#include <sanitizer/asan_interface.h>
+#endif
+
 namespace {
 
 constexpr std::size_t kMiB = std::size_t{1} << 20;
@@ -264,6 +275,23 @@ TEST(LargeBlocks, ImpossibleSizesFailCleanly) {
     EXPECT_EQ(KWRootLiveBlockCount(), live);
     EXPECT_EQ(KWRootMappedBytes(), mapped);
 }
+
+#if defined(TEST_WITH_ADDRESS_SANITIZER)
+// Mapped blocks must not hide overruns from the sanitizer: the bytes just
+// outside a block are poisoned as they are around a heap block.
+TEST(LargeBlocks, BytesBesideABlockArePoisoned) {
+    for (std::size_t size : {std::size_t{100}, Threshold(), Threshold() + 1, 64 * kMiB + 32}) {
+        SCOPED_TRACE(testing::Message() << size << " bytes");
+        char* block = BMAllocatePtr(static_cast<int>(size), 0, 0);
+        ASSERT_NE(block, nullptr);
+        EXPECT_FALSE(__asan_address_is_poisoned(block));
+        EXPECT_FALSE(__asan_address_is_poisoned(block + size - 1));
+        EXPECT_TRUE(__asan_address_is_poisoned(block + size));
+        EXPECT_TRUE(__asan_address_is_poisoned(block - 17));
+        BMKillPtr(&block);
+    }
+}
+#endif
 
 // The VmFlags of the mapping that holds address, from /proc/self/smaps;
 // empty when it cannot be read.
