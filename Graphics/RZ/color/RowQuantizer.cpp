@@ -15,6 +15,19 @@ namespace {
 // the next: 0 until the first row, then +1 or -1.
 int g_scanDirection = 0;
 
+// Three accumulators (blue, green, red) and a spare lane, added as one.
+typedef std::int32_t Lanes __attribute__((vector_size(16)));
+
+inline Lanes Load3(const std::int32_t* p) {
+    return Lanes{p[0], p[1], p[2], 0};
+}
+
+inline void Store3(std::int32_t* p, Lanes v) {
+    p[0] = v[0];
+    p[1] = v[1];
+    p[2] = v[2];
+}
+
 inline int Clamp255(int v) {
     return v < 0 ? 0 : (v > 255 ? 255 : v);
 }
@@ -71,11 +84,10 @@ template <int Bits, bool Dither> struct RowKernel {
 
     // Steps before diffusion: add the carried error, force near greys,
     // look up, store. Leaves the colour error (blue, green, red) in e.
-    inline void MapPixel(int x, int* e) const {
+    inline void MapPixel(int x, const std::int32_t* acc, int* e) const {
         const std::uint8_t* px = work + 4 * x;
         int c[3] = {px[0], px[1], px[2]};
         if constexpr (Dither) {
-            const std::int32_t* acc = current + 3 * x;
             c[0] = Clamp255(c[0] + acc[0] / 48);
             c[1] = Clamp255(c[1] + acc[1] / 48);
             c[2] = Clamp255(c[2] + acc[2] / 48);
@@ -108,12 +120,59 @@ template <int Bits, bool Dither> struct RowKernel {
 
     template <int Place, int Dir> inline void DiffusePixel(int x) const {
         int e[3];
-        MapPixel(x, e);
+        MapPixel(x, current + 3 * x, e);
         if constexpr (Bits != 24) {
             AddRow<Place, kCurrentRow, Dir>(current, x, e);
             AddRow<Place, kNextRow, Dir>(next, x, e);
             AddRow<Place, kAfterNextRow, Dir>(afterNext, x, e);
         }
+    }
+
+    // The interior pixels, from x on, count of them. The error for pixels
+    // ahead on the current row stays in registers, and each position of the
+    // next two rows is read once and written once, when no later pixel can
+    // reach it; the edge places before and after work on memory directly.
+    template <int Dir> int DiffuseInterior(int x, int count) const {
+        Lanes n0 = Load3(next + 3 * (x - 2 * Dir)), n1 = Load3(next + 3 * (x - Dir));
+        Lanes n2 = Load3(next + 3 * x), n3 = Load3(next + 3 * (x + Dir));
+        Lanes a0 = Load3(afterNext + 3 * (x - 2 * Dir)), a1 = Load3(afterNext + 3 * (x - Dir));
+        Lanes a2 = Load3(afterNext + 3 * x), a3 = Load3(afterNext + 3 * (x + Dir));
+        std::int32_t ahead1[3] = {0, 0, 0}, ahead2[3] = {0, 0, 0};
+        for (int i = 0; i < count; ++i, x += Dir) {
+            const std::int32_t* m = current + 3 * x;
+            const std::int32_t acc[3] = {m[0] + ahead1[0], m[1] + ahead1[1], m[2] + ahead1[2]};
+            int e[3];
+            MapPixel(x, acc, e);
+            for (int k = 0; k < 3; ++k) {
+                ahead1[k] = ahead2[k] + 7 * e[k];
+                ahead2[k] = 5 * e[k];
+            }
+            const Lanes e1 = {e[0], e[1], e[2], 0};
+            const Lanes e3 = e1 + e1 + e1, e5 = (e1 << 2) + e1, e7 = (e1 << 3) - e1;
+            Store3(next + 3 * (x - 2 * Dir), n0 + e3);
+            n0 = n1 + e5;
+            n1 = n2 + e7;
+            n2 = n3 + e5;
+            n3 = Load3(next + 3 * (x + 2 * Dir)) + e3;
+            Store3(afterNext + 3 * (x - 2 * Dir), a0 + e1);
+            a0 = a1 + e3;
+            a1 = a2 + e5;
+            a2 = a3 + e3;
+            a3 = Load3(afterNext + 3 * (x + 2 * Dir)) + e1;
+        }
+        Store3(next + 3 * (x - 2 * Dir), n0);
+        Store3(next + 3 * (x - Dir), n1);
+        Store3(next + 3 * x, n2);
+        Store3(next + 3 * (x + Dir), n3);
+        Store3(afterNext + 3 * (x - 2 * Dir), a0);
+        Store3(afterNext + 3 * (x - Dir), a1);
+        Store3(afterNext + 3 * x, a2);
+        Store3(afterNext + 3 * (x + Dir), a3);
+        for (int k = 0; k < 3; ++k) {
+            current[3 * x + k] += ahead1[k];
+            current[3 * (x + Dir) + k] += ahead2[k];
+        }
+        return x;
     }
 
     template <int Dir> void DiffuseRow(int width) const {
@@ -122,7 +181,7 @@ template <int Bits, bool Dither> struct RowKernel {
         x += Dir;
         DiffusePixel<kPlaceSecond, Dir>(x);
         x += Dir;
-        for (int i = 2; i < width - 2; ++i, x += Dir) DiffusePixel<kPlaceInterior, Dir>(x);
+        x = DiffuseInterior<Dir>(x, width - 4);
         DiffusePixel<kPlaceSecondToLast, Dir>(x);
         x += Dir;
         DiffusePixel<kPlaceLast, Dir>(x);
@@ -139,7 +198,7 @@ template <int Bits, bool Dither> struct RowKernel {
         // Without diffusion every pixel maps on its own, so the order in
         // which they are visited cannot show.
         int e[3];
-        for (int x = 0; x < width; ++x) MapPixel(x, e);
+        for (int x = 0; x < width; ++x) MapPixel(x, Dither ? current + 3 * x : nullptr, e);
     }
 };
 
@@ -191,7 +250,8 @@ void QuantiseRow(std::uint8_t* target, std::int16_t targetBits, std::int16_t wid
                 MapRow8(target, work, cube, width);
             break;
         case 24:
-            RunKernel<24>(target, palette, work, cube, errors, dither, width, direction);
+            // The error of a 24-bit pixel is always zero: nothing to spread.
+            RunKernel<24>(target, palette, work, cube, errors, false, width, direction);
             break;
         default:
             break; // other depths store nothing

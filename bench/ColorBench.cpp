@@ -1,0 +1,139 @@
+// Colour reduction on a 4096 x 4096 photograph-like 32-bit DIB: conversions
+// to 8, 4 and 1 bits, the lookup cube builds and the popularity colour table,
+// beside a plain copy of the source bytes.
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "KWRoot/Memory.h"
+#include "RZ/KWPixMap"
+#include "RZ/color/InverseColorMap.h"
+#include "RZ/color/StandardPalettes.h"
+
+namespace {
+
+constexpr int kSide = 4096;
+constexpr std::int64_t kPixels = std::int64_t{kSide} * kSide;
+
+// Smooth gradients, a little noise, and hard-edged patches, like a photo.
+void FillPhoto(int width, int height, std::uint8_t* rows, int pixelBytes, bool argb) {
+    std::mt19937 rng(1);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const int gx = x * 255 / (width - 1), gy = y * 255 / (height - 1);
+            int r = (gx + gy) / 2, g = 255 - gy, b = (3 * gx + 255 - gx) / 4;
+            const int cx = x - width / 2, cy = y - height / 3;
+            if (cx * cx + cy * cy < (width / 5) * (width / 5)) r = 230 - gy / 3, g = 180, b = 60;
+            if (((x / 301) + (y / 457)) % 4 == 0) r = 255 - r, b /= 2;
+            const int n = static_cast<int>(rng() % 17) - 8;
+            auto clamp = [](int v) {
+                return static_cast<std::uint8_t>(v < 0 ? 0 : v > 255 ? 255 : v);
+            };
+            std::uint8_t* p = rows + (static_cast<std::size_t>(y) * width + x) * pixelBytes;
+            if (argb) {
+                p[0] = 255, p[1] = clamp(r + n), p[2] = clamp(g + n), p[3] = clamp(b - n);
+            } else {
+                p[0] = clamp(b - n), p[1] = clamp(g + n), p[2] = clamp(r + n), p[3] = 255;
+            }
+        }
+}
+
+const BITMAPINFOHEADER* PhotoDib() {
+    static std::vector<std::uint32_t> words = [] {
+        std::vector<std::uint32_t> w(10 + kPixels);
+        auto* h = reinterpret_cast<BITMAPINFOHEADER*>(w.data());
+        h->biSize = 40;
+        h->biWidth = kSide;
+        h->biHeight = kSide;
+        h->biPlanes = 1;
+        h->biBitCount = 32;
+        FillPhoto(kSide, kSide, reinterpret_cast<std::uint8_t*>(w.data() + 10), 4, false);
+        return w;
+    }();
+    return reinterpret_cast<const BITMAPINFOHEADER*>(words.data());
+}
+
+void Convert(benchmark::State& state, short bits, bool dither, bool standard) {
+    const BITMAPINFOHEADER* dib = PhotoDib();
+    for (auto _ : state) {
+        void* out = nullptr;
+        const unsigned size = CRZConvertBitmap(&out, bits, dib, dither, standard);
+        if (size == 0) state.SkipWithError("conversion failed");
+        char* block = static_cast<char*>(out);
+        BMKillPtr(&block);
+    }
+    state.SetItemsProcessed(state.iterations() * kPixels);
+}
+
+void BM_CopySourceBytes(benchmark::State& state) {
+    const BITMAPINFOHEADER* dib = PhotoDib();
+    std::vector<std::uint8_t> copy(kPixels * 4);
+    for (auto _ : state) {
+        std::memcpy(copy.data(), reinterpret_cast<const char*>(dib) + 40, copy.size());
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations() * kPixels);
+}
+
+void BM_Convert8Popularity(benchmark::State& s) {
+    Convert(s, 8, false, false);
+}
+void BM_Convert8PopularityDithered(benchmark::State& s) {
+    Convert(s, 8, true, false);
+}
+void BM_Convert8Standard(benchmark::State& s) {
+    Convert(s, 8, false, true);
+}
+void BM_Convert8StandardDithered(benchmark::State& s) {
+    Convert(s, 8, true, true);
+}
+void BM_Convert4Dithered(benchmark::State& s) {
+    Convert(s, 4, true, false);
+}
+void BM_Convert1Dithered(benchmark::State& s) {
+    Convert(s, 1, true, false);
+}
+
+void BuildCube(benchmark::State& state, const RGBQUAD* palette, int count) {
+    std::vector<std::uint8_t> cube(32768);
+    for (auto _ : state) {
+        if (!rz::color::BuildColorCube(static_cast<std::int16_t>(count), palette, 5, cube.data()))
+            state.SkipWithError("cube build failed");
+        benchmark::DoNotOptimize(cube.data());
+    }
+}
+
+void BM_CubeStandard256(benchmark::State& s) {
+    BuildCube(s, rz::color::kStandardPalette256.data(), 256);
+}
+void BM_CubeStandard16(benchmark::State& s) {
+    BuildCube(s, rz::color::kStandardPalette16.data(), 16);
+}
+
+void BM_CalcPixMapColorTable(benchmark::State& state) {
+    KWPixMap** map = RZCreateKWPixMap(kSide, kSide, 72, 72, PixelTypeARGB);
+    FillPhoto(kSide, kSide, reinterpret_cast<std::uint8_t*>(RZGetKWPixMapBaseAddr(map)), 4, true);
+    for (auto _ : state) {
+        TVADescriptor table{};
+        vaManager.init(&table);
+        if (RZCalcPixMapColorTable(map, 256, &table) != 0) state.SkipWithError("table failed");
+        vaManager.dispose(&table);
+    }
+    state.SetItemsProcessed(state.iterations() * kPixels);
+    RZDeleteKWPixMap(map);
+}
+
+} // namespace
+
+BENCHMARK(BM_CopySourceBytes)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Convert8Popularity)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Convert8PopularityDithered)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Convert8Standard)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Convert8StandardDithered)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Convert4Dithered)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Convert1Dithered)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CubeStandard256)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CubeStandard16)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CalcPixMapColorTable)->Unit(benchmark::kMillisecond);
