@@ -41,7 +41,9 @@ Kernel KernelFor(const ResampleOptions& options, double axisScale, int sourceSiz
     Kernel k{options.filter, 1.0, 0.5, 1};
     if (options.filter == ResampleFilter::Nearest) return k;
     const double radius = options.filter == ResampleFilter::Bicubic ? 2.0 : 1.0;
-    if (options.widenWhenShrinking && axisScale < 1.0) k.scale = std::max(axisScale, 1e-9);
+    // Scales within rounding of 1 (turns made from float sines and cosines)
+    // count as no reduction.
+    if (options.widenWhenShrinking && axisScale < 1.0 - 1e-6) k.scale = std::max(axisScale, 1e-9);
     // Beyond the whole source the taps only repeat it.
     k.support = std::min(radius / k.scale, double(sourceSize) + radius + 2.0);
     k.scale = radius / k.support < k.scale ? radius / k.support : k.scale;
@@ -247,6 +249,58 @@ bool ResampleSeparable(const ResampleSource& source, const AffineMap& map,
     return true;
 }
 
+// Weights of the four Catmull-Rom taps around t (first tap floor(t) - 1),
+// or of the two bilinear taps (first tap floor(t)), for unstretched kernels.
+inline int FixedTaps(ResampleFilter filter, double t, float* w) {
+    const double base = std::floor(t);
+    const float f = float(t - base);
+    if (filter == ResampleFilter::Bilinear) {
+        w[0] = 1.0f - f;
+        w[1] = f;
+        return int(base);
+    }
+    w[0] = CatmullRom(1.0f + f);
+    w[1] = CatmullRom(f);
+    w[2] = CatmullRom(1.0f - f);
+    w[3] = CatmullRom(2.0f - f);
+    return int(base) - 1;
+}
+
+// Weighted premultiplied sum of an n x n block of source pixels starting at
+// line, all inside the source; writes blue, green, red, alpha to o.
+template <int N>
+inline void InteriorSum(const std::uint8_t* line, std::ptrdiff_t stride, const float* wu,
+                        const float* wv, float* o) {
+    float b = 0, g = 0, r = 0, a = 0;
+    for (int kj = 0; kj < N; ++kj, line += stride) {
+        float rb = 0, rg = 0, rr = 0, ra = 0;
+        for (int ki = 0; ki < N; ++ki) {
+            const std::uint8_t* p = line + 4 * ki;
+            const float wa = wu[ki] * float(p[3]);
+            rb += wa * float(p[0]), rg += wa * float(p[1]), rr += wa * float(p[2]);
+            ra += wa;
+        }
+        b += wv[kj] * rb, g += wv[kj] * rg, r += wv[kj] * rr, a += wv[kj] * ra;
+    }
+    o[0] = b * kInv255, o[1] = g * kInv255, o[2] = r * kInv255, o[3] = a;
+}
+
+inline void InteriorSumAny(const std::uint8_t* line, std::ptrdiff_t stride, int nu, int nv,
+                           const float* wu, const float* wv, float* o) {
+    float b = 0, g = 0, r = 0, a = 0;
+    for (int kj = 0; kj < nv; ++kj, line += stride) {
+        float rb = 0, rg = 0, rr = 0, ra = 0;
+        for (int ki = 0; ki < nu; ++ki) {
+            const std::uint8_t* p = line + 4 * ki;
+            const float wa = wu[ki] * float(p[3]);
+            rb += wa * float(p[0]), rg += wa * float(p[1]), rr += wa * float(p[2]);
+            ra += wa;
+        }
+        b += wv[kj] * rb, g += wv[kj] * rg, r += wv[kj] * rr, a += wv[kj] * ra;
+    }
+    o[0] = b * kInv255, o[1] = g * kInv255, o[2] = r * kInv255, o[3] = a;
+}
+
 bool ResampleAffine(const ResampleSource& source, const AffineMap& m,
                     const ResampleOptions& options, int clipWidth, int clipHeight,
                     ResampleSink& sink) {
@@ -268,12 +322,14 @@ bool ResampleAffine(const ResampleSource& source, const AffineMap& m,
     std::vector<float> out, wu, wv;
     try {
         out.resize(std::size_t(clipWidth) * 4);
-        wu.resize(std::size_t(ku.maxTaps));
-        wv.resize(std::size_t(kv.maxTaps));
+        wu.resize(std::size_t(std::max(ku.maxTaps, 4)));
+        wv.resize(std::size_t(std::max(kv.maxTaps, 4)));
     } catch (const std::bad_alloc&) {
         return false;
     }
     const Premultiplied border = Premultiply(options.border);
+    // Unstretched kernels have a fixed number of taps with closed-form weights.
+    const bool fixed = ku.filter != ResampleFilter::Nearest && ku.scale == 1.0 && kv.scale == 1.0;
 
     for (int y = y0; y < y1; ++y) {
         const double dy = y + 0.5 - m.f;
@@ -317,30 +373,47 @@ bool ResampleAffine(const ResampleSource& source, const AffineMap& m,
                 o[3] = float(p[3]);
                 continue;
             }
-            int iFirst = 0, jFirst = 0;
-            const int nu = Taps(ku, Snap(u - 0.5), &iFirst, wu.data());
-            const int nv = Taps(kv, Snap(v - 0.5), &jFirst, wv.data());
+            int iFirst = 0, jFirst = 0, nu = 0, nv = 0;
+            if (fixed) {
+                nu = nv = ku.filter == ResampleFilter::Bicubic ? 4 : 2;
+                iFirst = FixedTaps(ku.filter, Snap(u - 0.5), wu.data());
+                jFirst = FixedTaps(kv.filter, Snap(v - 0.5), wv.data());
+            } else {
+                nu = Taps(ku, Snap(u - 0.5), &iFirst, wu.data());
+                nv = Taps(kv, Snap(v - 0.5), &jFirst, wv.data());
+            }
             float b = 0, g = 0, r = 0, a = 0;
             const bool interior = iFirst >= 0 && iFirst + nu <= source.width && jFirst >= 0 &&
                                   jFirst + nv <= source.height;
-            for (int kj = 0; kj < nv; ++kj) {
-                const int row =
-                    interior ? jFirst + kj : MapIndex(jFirst + kj, source.height, options.edgeY);
-                const std::uint8_t* line =
-                    row >= 0 ? source.pixels + std::ptrdiff_t(row) * source.stride : nullptr;
-                for (int ki = 0; ki < nu; ++ki) {
-                    const float weight = wv[std::size_t(kj)] * wu[std::size_t(ki)];
-                    const int column =
-                        interior ? iFirst + ki : MapIndex(iFirst + ki, source.width, options.edgeX);
-                    if (line == nullptr || column < 0) {
-                        b += weight * border.b, g += weight * border.g;
-                        r += weight * border.r, a += weight * border.a;
-                        continue;
+            if (interior) {
+                const std::uint8_t* line = source.pixels + std::ptrdiff_t(jFirst) * source.stride +
+                                           4 * std::size_t(iFirst);
+                if (nu == 4 && nv == 4)
+                    InteriorSum<4>(line, source.stride, wu.data(), wv.data(), o);
+                else if (nu == 2 && nv == 2)
+                    InteriorSum<2>(line, source.stride, wu.data(), wv.data(), o);
+                else
+                    InteriorSumAny(line, source.stride, nu, nv, wu.data(), wv.data(), o);
+                continue;
+            }
+            {
+                for (int kj = 0; kj < nv; ++kj) {
+                    const int row = MapIndex(jFirst + kj, source.height, options.edgeY);
+                    const std::uint8_t* line =
+                        row >= 0 ? source.pixels + std::ptrdiff_t(row) * source.stride : nullptr;
+                    for (int ki = 0; ki < nu; ++ki) {
+                        const float weight = wv[std::size_t(kj)] * wu[std::size_t(ki)];
+                        const int column = MapIndex(iFirst + ki, source.width, options.edgeX);
+                        if (line == nullptr || column < 0) {
+                            b += weight * border.b, g += weight * border.g;
+                            r += weight * border.r, a += weight * border.a;
+                            continue;
+                        }
+                        const std::uint8_t* p = line + 4 * std::size_t(column);
+                        const float fa = weight * float(p[3]) * kInv255;
+                        b += fa * float(p[0]), g += fa * float(p[1]), r += fa * float(p[2]);
+                        a += weight * float(p[3]);
                     }
-                    const std::uint8_t* p = line + 4 * std::size_t(column);
-                    const float fa = weight * float(p[3]) * kInv255;
-                    b += fa * float(p[0]), g += fa * float(p[1]), r += fa * float(p[2]);
-                    a += weight * float(p[3]);
                 }
             }
             o[0] = b, o[1] = g, o[2] = r, o[3] = a;
