@@ -8,6 +8,7 @@
 // palette's levels for their own depth (8 and 1 bits), and a short staging
 // buffer for any other.
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -32,11 +33,26 @@ struct ColourTable {
 using RowConverter = void (*)(const unsigned char* row, std::int32_t first, std::int32_t end,
                               Colour* out, const ColourTable& table);
 
+static_assert(std::endian::native == std::endian::little, "words are stored little-endian");
+
+// Stores a colour value given as a little-endian word: alpha in the low
+// byte, then red, green, blue.
+inline void StoreWord(Colour* out, std::uint32_t word) {
+    std::memcpy(out, &word, 4);
+}
+
+inline std::uint32_t LoadWord(const unsigned char* p) {
+    std::uint32_t word;
+    std::memcpy(&word, p, 4);
+    return word;
+}
+
+// B G R A in the DIB, A R G B in the map: the four bytes reversed.
 void Row32(const unsigned char* row, std::int32_t first, std::int32_t end, Colour* out,
            const ColourTable&) {
     for (std::int32_t c = first; c < end; ++c, ++out) {
-        const unsigned char* p = row + 4 * static_cast<std::size_t>(c);
-        *out = Colour{p[3], p[2], p[1], p[0]};
+        const std::uint32_t v = LoadWord(row + 4 * static_cast<std::size_t>(c));
+        StoreWord(out, (v >> 24) | ((v >> 8) & 0x0000FF00u) | ((v << 8) & 0x00FF0000u) | (v << 24));
     }
 }
 
@@ -44,7 +60,8 @@ void Row24(const unsigned char* row, std::int32_t first, std::int32_t end, Colou
            const ColourTable&) {
     for (std::int32_t c = first; c < end; ++c, ++out) {
         const unsigned char* p = row + 3 * static_cast<std::size_t>(c);
-        *out = Colour{0, p[2], p[1], p[0]};
+        StoreWord(out, (std::uint32_t{p[2]} << 8) | (std::uint32_t{p[1]} << 16) |
+                           (std::uint32_t{p[0]} << 24));
     }
 }
 
@@ -185,7 +202,7 @@ void DecodeDIBPixels(const BITMAPINFOHEADER* header, unsigned int rowBytes,
     const std::int32_t height = header->biHeight;
     // Pixels the setter would drop (outside the map) are never converted.
     const std::int32_t columns =
-        std::min<std::int64_t>(header->biWidth, static_cast<std::int32_t>(record->width));
+        std::min(header->biWidth, static_cast<std::int32_t>(record->width));
     const auto mapHeight = static_cast<std::int32_t>(record->height);
     if (height <= 0 || columns <= 0 || mapHeight <= 0) return;
     const std::uint32_t type = record->pixelType;

@@ -235,8 +235,20 @@ TEST(DIBCorpus, RefusesTheMalformedFiles) {
         ImportFile(kCorpus / "b" / name, &result);
         EXPECT_EQ(result.code, RZErrFailed) << name;
     }
-    // Indices past the palette give black.
+    // Indices past the palette (101 entries here) give black.
+    const auto file = ReadFile(kCorpus / "b" / "pal8badindex.bmp");
     Imported badIndex;
     ImportFile(kCorpus / "b" / "pal8badindex.bmp", &badIndex);
     ASSERT_EQ(badIndex.code, 0);
+    ASSERT_EQ(U32(file, 46), 101u);
+    const std::uint32_t offset = U32(file, 10);
+    int pastPalette = 0;
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 127; ++x) {
+            const unsigned index = file[offset + (63 - y) * 128 + x];
+            if (index < 101) continue;
+            ++pastPalette;
+            ASSERT_EQ(dibtest::Row(badIndex.Map(), y)[x], 0) << x << "," << y;
+        }
+    EXPECT_GT(pastPalette, 0);
 }

@@ -19,7 +19,6 @@ void ReferenceDecode(const BITMAPINFOHEADER& header, unsigned rowBytes, const un
             const unsigned char level = index ? 255 : 0;
             colour[0] = 0;
             colour[1] = colour[2] = colour[3] = level;
-            if (!index) colour[0] = 0;
             return;
         }
         if (index >= count) {
@@ -139,7 +138,8 @@ TEST(DecodeDIBPixels, ConvertsTheWorkedPixelValues) {
         // 16 bits: 0x4210 is grey 144 (not 132), 0x7C00 pure red.
         const unsigned char row[4] = {0x10, 0x42, 0x00, 0x7C};
         MapOwner map(RZCreateKWPixMap(2, 1, 72, 72, PixelTypeARGB));
-        DecodeDIBPixels(&(const BITMAPINFOHEADER&)Header(2, 1, 16), 4, row, nullptr, 0, map.map);
+        const BITMAPINFOHEADER h = Header(2, 1, 16);
+        DecodeDIBPixels(&h, 4, row, nullptr, 0, map.map);
         EXPECT_EQ(dibtest::Pixel(map.map, 0, 0), (std::vector<unsigned char>{0, 144, 144, 144}));
         EXPECT_EQ(dibtest::Pixel(map.map, 1, 0), (std::vector<unsigned char>{0, 255, 0, 0}));
     }
@@ -147,7 +147,8 @@ TEST(DecodeDIBPixels, ConvertsTheWorkedPixelValues) {
         // 4 bits: byte 0x12 gives entries 1 and 2; index 3 is past the palette.
         const unsigned char row[4] = {0x12, 0x30, 0, 0};
         MapOwner map(RZCreateKWPixMap(3, 1, 72, 72, PixelTypeARGB));
-        DecodeDIBPixels(&(const BITMAPINFOHEADER&)Header(3, 1, 4), 4, row, palette, 3, map.map);
+        const BITMAPINFOHEADER h = Header(3, 1, 4);
+        DecodeDIBPixels(&h, 4, row, palette, 3, map.map);
         EXPECT_EQ(dibtest::Pixel(map.map, 0, 0), (std::vector<unsigned char>{40, 30, 20, 10}));
         EXPECT_EQ(dibtest::Pixel(map.map, 1, 0), (std::vector<unsigned char>{130, 120, 110, 100}));
         EXPECT_EQ(dibtest::Pixel(map.map, 2, 0), (std::vector<unsigned char>{0, 0, 0, 0}));
@@ -158,7 +159,8 @@ TEST(DecodeDIBPixels, ConvertsTheWorkedPixelValues) {
         const RGBQUAD whiteFirst[2] = {{255, 255, 255, 0}, {0, 0, 0, 0}};
         const unsigned char row[4] = {0x80, 0, 0, 0};
         MapOwner map(RZCreateKWPixMap(8, 1, 72, 72, PixelTypeBlackWhite));
-        DecodeDIBPixels(&(const BITMAPINFOHEADER&)Header(8, 1, 1), 4, row, whiteFirst, 2, map.map);
+        const BITMAPINFOHEADER h = Header(8, 1, 1);
+        DecodeDIBPixels(&h, 4, row, whiteFirst, 2, map.map);
         EXPECT_EQ(dibtest::Row(map.map, 0)[0], 0x7F);
     }
     {
@@ -168,7 +170,8 @@ TEST(DecodeDIBPixels, ConvertsTheWorkedPixelValues) {
         RGBQUAD grey[10] = {};
         grey[7] = {70, 70, 70, 0};
         grey[9] = {0, 255, 0, 0}; // green: luminance 149.685
-        DecodeDIBPixels(&(const BITMAPINFOHEADER&)Header(1, 2, 8), 4, rows, grey, 10, map.map);
+        const BITMAPINFOHEADER h = Header(1, 2, 8);
+        DecodeDIBPixels(&h, 4, rows, grey, 10, map.map);
         EXPECT_EQ(dibtest::Row(map.map, 0)[0], 149);
         EXPECT_EQ(dibtest::Row(map.map, 1)[0], 70);
     }
