@@ -1,0 +1,121 @@
+#include "Arguments.h"
+
+#include <charconv>
+#include <cstdint>
+
+#include "Command.h"
+
+namespace rztool {
+
+Arguments::Arguments(int count, char** values) {
+    for (int i = 0; i < count; ++i) {
+        const std::string argument = values[i];
+        if (argument == "-h" || argument == "--help") {
+            help_ = true;
+            continue;
+        }
+        std::string name;
+        if (argument == "-o") {
+            name = "output";
+        } else if (argument.size() > 2 && argument.compare(0, 2, "--") == 0) {
+            name = argument.substr(2);
+            const auto equals = name.find('=');
+            if (equals != std::string::npos) {
+                options_[name.substr(0, equals)] = name.substr(equals + 1);
+                continue;
+            }
+        } else if (argument.size() > 1 && argument[0] == '-') {
+            throw UsageError("unknown option " + argument);
+        } else {
+            positional_.push_back(argument);
+            continue;
+        }
+        if (i + 1 >= count) throw UsageError("option " + argument + " needs a value");
+        options_[name] = values[++i];
+    }
+}
+
+std::optional<std::string> Arguments::TakeOption(const std::string& name) {
+    const auto found = options_.find(name);
+    if (found == options_.end()) return std::nullopt;
+    std::string value = found->second;
+    options_.erase(found);
+    return value;
+}
+
+std::optional<std::string> Arguments::TakePositional() {
+    if (positional_.empty()) return std::nullopt;
+    std::string value = positional_.front();
+    positional_.erase(positional_.begin());
+    return value;
+}
+
+void Arguments::RequireAllTaken() const {
+    if (!options_.empty()) throw UsageError("unknown option --" + options_.begin()->first);
+    if (!positional_.empty()) throw UsageError("unexpected argument " + positional_.front());
+}
+
+namespace {
+
+// Comma-separated decimal integers; throws a usage error naming what.
+std::vector<std::int64_t> ParseIntegers(std::string_view text, const char* what) {
+    std::vector<std::int64_t> numbers;
+    const char* position = text.data();
+    const char* const end = text.data() + text.size();
+    while (true) {
+        std::int64_t number = 0;
+        const auto [next, error] = std::from_chars(position, end, number);
+        if (error != std::errc() || number < INT32_MIN || number > INT32_MAX)
+            throw UsageError(std::string("bad ") + what + " '" + std::string(text) + "'");
+        numbers.push_back(number);
+        if (next == end) return numbers;
+        if (*next != ',')
+            throw UsageError(std::string("bad ") + what + " '" + std::string(text) + "'");
+        position = next + 1;
+    }
+}
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+} // namespace
+
+KWRect ParseRect(std::string_view text) {
+    const auto numbers = ParseIntegers(text, "rectangle (want LEFT,TOP,RIGHT,BOTTOM)");
+    if (numbers.size() != 4)
+        throw UsageError("bad rectangle '" + std::string(text) + "' (want LEFT,TOP,RIGHT,BOTTOM)");
+    KWRect rect{};
+    RZInitRect(&rect, static_cast<int>(numbers[0]), static_cast<int>(numbers[1]),
+               static_cast<int>(numbers[2]), static_cast<int>(numbers[3]));
+    return rect;
+}
+
+std::array<unsigned char, 4> ParseColour(std::string_view text) {
+    const std::string usage = "bad colour '" + std::string(text) +
+                              "' (want R,G,B or R,G,B,A in 0..255, or #RRGGBB or #RRGGBBAA)";
+    std::array<int, 4> rgba{0, 0, 0, 255};
+    if (!text.empty() && text[0] == '#') {
+        const std::string_view digits = text.substr(1);
+        if (digits.size() != 6 && digits.size() != 8) throw UsageError(usage);
+        for (std::size_t i = 0; i < digits.size(); i += 2) {
+            const int high = HexDigit(digits[i]), low = HexDigit(digits[i + 1]);
+            if (high < 0 || low < 0) throw UsageError(usage);
+            rgba[i / 2] = high * 16 + low;
+        }
+    } else {
+        const auto numbers = ParseIntegers(text, "colour");
+        if (numbers.size() != 3 && numbers.size() != 4) throw UsageError(usage);
+        for (std::size_t i = 0; i < numbers.size(); ++i) {
+            if (numbers[i] < 0 || numbers[i] > 255) throw UsageError(usage);
+            rgba[i] = static_cast<int>(numbers[i]);
+        }
+    }
+    return {static_cast<unsigned char>(rgba[3]), static_cast<unsigned char>(rgba[0]),
+            static_cast<unsigned char>(rgba[1]), static_cast<unsigned char>(rgba[2])};
+}
+
+} // namespace rztool

@@ -1,0 +1,43 @@
+// Command-line arguments after the command name, and the parsers for the
+// values the commands take.
+#pragma once
+
+#include <array>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "RZ/KWPixMap"
+
+namespace rztool {
+
+class Arguments {
+public:
+    // "--name value", "--name=value" and "-o value" (for --output) are
+    // options; "-h" and "--help" ask for help; everything else is
+    // positional. Throws a usage error for an option without a value.
+    Arguments(int count, char** values);
+
+    bool HelpRequested() const { return help_; }
+    // The value of --name, removed from the pending options.
+    std::optional<std::string> TakeOption(const std::string& name);
+    // The next positional argument, removed from the pending ones.
+    std::optional<std::string> TakePositional();
+    // Throws a usage error naming anything no command took.
+    void RequireAllTaken() const;
+
+private:
+    std::map<std::string, std::string> options_;
+    std::vector<std::string> positional_;
+    bool help_ = false;
+};
+
+// "LEFT,TOP,RIGHT,BOTTOM" (the order of RZInitRect), as a KWRect.
+KWRect ParseRect(std::string_view text);
+// "R,G,B" or "R,G,B,A" in decimal, or "#RRGGBB" / "#RRGGBBAA"; alpha defaults
+// to 255. Returned as a colour value: alpha, red, green, blue.
+std::array<unsigned char, 4> ParseColour(std::string_view text);
+
+} // namespace rztool

@@ -1,0 +1,143 @@
+#include "Images.h"
+
+#include "Arguments.h"
+#include "BmpFile.h"
+#include "Command.h"
+#include "DIBHeader.h"
+#include "KWRoot/Memory.h"
+#include "TestImage.h"
+
+namespace rztool {
+
+OwnedPixMap& OwnedPixMap::operator=(OwnedPixMap&& other) noexcept {
+    if (this != &other) {
+        RZDeleteKWPixMap(handle_);
+        handle_ = other.handle_;
+        other.handle_ = nullptr;
+    }
+    return *this;
+}
+
+KWPixMap*** OwnedPixMap::out() {
+    RZDeleteKWPixMap(handle_);
+    handle_ = nullptr;
+    return &handle_;
+}
+
+namespace {
+
+// Why a DIB that the library refused was refused, as far as its header
+// tells.
+std::string RefusalReason(std::span<const unsigned char> dib) {
+    const auto fields = ReadDIBHeader(dib);
+    if (!fields) return "the DIB header is cut short";
+    if (fields->headerSize != 12 && fields->headerSize != 40)
+        return std::string(HeaderKindName(fields->headerSize)) + " (" +
+               std::to_string(fields->headerSize) +
+               " bytes) is not supported; only 12- and 40-byte headers are";
+    if (fields->width <= 0 || fields->height == 0) return "the picture is empty";
+    return "the DIB is malformed or shorter than its header claims";
+}
+
+} // namespace
+
+OwnedPixMap ImportDIB(std::span<const unsigned char> dib, const std::string& label) {
+    OwnedPixMap map;
+    const short result = RZDIB2KWPixMap(reinterpret_cast<const char*>(dib.data()),
+                                        static_cast<unsigned int>(dib.size()), map.out());
+    if (result != 0 || map.get() == nullptr)
+        throw Failure(label + ": cannot import the image: " + RefusalReason(dib) +
+                      " (RZDIB2KWPixMap returned " + DescribeErrorCode(result) + ")");
+    return map;
+}
+
+std::vector<unsigned char> ExportDIB(KWPixMap** map) {
+    char* dib = nullptr;
+    unsigned int size = 0;
+    const short result = RZKWPixMap2DIB(map, nullptr, &dib, &size);
+    if (result != 0 || dib == nullptr)
+        throw Failure("cannot export the pixel map: RZKWPixMap2DIB returned " +
+                      DescribeErrorCode(result));
+    std::vector<unsigned char> bytes(dib, dib + size);
+    BMKillPtr(&dib);
+    return bytes;
+}
+
+OwnedPixMap LoadBmpFile(const std::filesystem::path& path) {
+    const auto file = ReadWholeFile(path);
+    return ImportDIB(PackedDIBFromBmp(file, path.string()), path.string());
+}
+
+void SaveBmpFile(KWPixMap** map, const std::filesystem::path& path) {
+    WriteWholeFile(path, BmpFromPackedDIB(ExportDIB(map)));
+}
+
+InputImage LoadInput(Arguments& arguments) {
+    if (const auto file = arguments.TakePositional()) return {*file, LoadBmpFile(*file)};
+    return {"built-in test image", MakeTestImage()};
+}
+
+std::filesystem::path OutputPath(Arguments& arguments, const std::string& defaultName) {
+    if (const auto output = arguments.TakeOption("output")) return *output;
+    return std::filesystem::path(kDefaultOutputDirectory) / defaultName;
+}
+
+OwnedPixMap ConvertByPixelSetter(KWPixMap** map, KWPixelType type) {
+    const int width = static_cast<int>(RZGetKWPixMapWidth(map));
+    const int height = static_cast<int>(RZGetKWPixMapHeight(map));
+    OwnedPixMap converted(RZCreateKWPixMap(width, height,
+                                           static_cast<int>(RZGetKWPixMapHResolution(map)),
+                                           static_cast<int>(RZGetKWPixMapVResolution(map)), type));
+    if (converted.get() == nullptr) throw Failure("out of memory for a " + DescribeMap(map));
+    unsigned char colour[4];
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            RZGetKWPixMapPixel(map, x, y, colour);
+            RZSetKWPixMapPixel(converted.get(), x, y, colour);
+        }
+    }
+    return converted;
+}
+
+const char* PixelTypeName(int pixelType) {
+    switch (pixelType) {
+    case PixelTypeARGB:
+        return "PixelTypeARGB";
+    case PixelTypeARGBDirect:
+        return "PixelTypeARGBDirect";
+    case PixelTypeBlackWhite:
+        return "PixelTypeBlackWhite";
+    case PixelTypeGrey:
+        return "PixelTypeGrey";
+    default:
+        return "unknown pixel type";
+    }
+}
+
+std::string DescribeMap(KWPixMap** map) {
+    return std::to_string(RZGetKWPixMapWidth(map)) + " x " +
+           std::to_string(RZGetKWPixMapHeight(map)) + ", " +
+           PixelTypeName(RZGetKWPixMapPixelType(map)) + " (" +
+           std::to_string(RZGetKWPixMapPixelSize(map)) +
+           (RZGetKWPixMapPixelSize(map) == 1 ? " bit), " : " bits), ") +
+           std::to_string(RZGetKWPixMapHResolution(map)) + " x " +
+           std::to_string(RZGetKWPixMapVResolution(map)) + " dpi";
+}
+
+std::string DescribeErrorCode(short code) {
+    const std::string number = std::to_string(code);
+    switch (code) {
+    case RZErrNone:
+        return number + " (no error)";
+    case RZErrParam:
+        return number + " (RZErrParam: null argument)";
+    case RZErrFailed:
+        return number + " (RZErrFailed: refused or unreadable DIB)";
+    case kBMErrOutOfMemory:
+        return number + " (out of memory)";
+    default:
+        return number;
+    }
+}
+
+} // namespace rztool

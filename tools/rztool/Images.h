@@ -1,0 +1,68 @@
+// Pixel maps as the commands handle them: owned, imported from and exported
+// to BMP files, described in words.
+#pragma once
+
+#include <filesystem>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "RZ/KWPixMap"
+
+namespace rztool {
+
+class Arguments;
+
+// Where commands write when no -o is given.
+inline constexpr const char* kDefaultOutputDirectory = "rztool-out";
+
+// Sole owner of a pixel map handle.
+class OwnedPixMap {
+public:
+    OwnedPixMap() = default;
+    explicit OwnedPixMap(KWPixMap** handle) : handle_(handle) {}
+    OwnedPixMap(OwnedPixMap&& other) noexcept : handle_(other.handle_) { other.handle_ = nullptr; }
+    OwnedPixMap& operator=(OwnedPixMap&& other) noexcept;
+    OwnedPixMap(const OwnedPixMap&) = delete;
+    OwnedPixMap& operator=(const OwnedPixMap&) = delete;
+    ~OwnedPixMap() { RZDeleteKWPixMap(handle_); }
+
+    KWPixMap** get() const { return handle_; }
+    // The address of the handle, for the library's output parameters; any
+    // map held before is deleted first.
+    KWPixMap*** out();
+
+private:
+    KWPixMap** handle_ = nullptr;
+};
+
+// A pixel map from a packed DIB; throws a failure, prefixed with label,
+// when the library refuses it.
+OwnedPixMap ImportDIB(std::span<const unsigned char> dib, const std::string& label);
+// The map as a bottom-up packed DIB (RZKWPixMap2DIB).
+std::vector<unsigned char> ExportDIB(KWPixMap** map);
+
+OwnedPixMap LoadBmpFile(const std::filesystem::path& path);
+void SaveBmpFile(KWPixMap** map, const std::filesystem::path& path);
+
+// The command's input: the BMP file named by the next positional argument,
+// or the built-in test image when there is none.
+struct InputImage {
+    std::string label;
+    OwnedPixMap map;
+};
+InputImage LoadInput(Arguments& arguments);
+// --output / -o, or rztool-out/<defaultName>.
+std::filesystem::path OutputPath(Arguments& arguments, const std::string& defaultName);
+
+// A new pixel map holding a copy of map's pixels in another pixel type,
+// each pixel stored through RZSetKWPixMapPixel.
+OwnedPixMap ConvertByPixelSetter(KWPixMap** map, KWPixelType type);
+
+const char* PixelTypeName(int pixelType);
+// "512 x 384, PixelTypeARGB (32 bits), 72 x 72 dpi".
+std::string DescribeMap(KWPixMap** map);
+// "-7003 (RZErrFailed: refused or unreadable DIB)" and the like.
+std::string DescribeErrorCode(short code);
+
+} // namespace rztool

@@ -1,0 +1,65 @@
+// rztool: the RZ library from a shell. Reads and writes BMP files, or
+// starts from a built-in test image when no file is given.
+#include <cstdio>
+#include <exception>
+#include <string>
+
+#include "Arguments.h"
+#include "Command.h"
+
+namespace {
+
+using rztool::Command;
+
+void PrintUsage(std::FILE* out) {
+    std::fprintf(out, "usage: rztool <command> [arguments]\n"
+                      "       rztool            the same as 'rztool demo'\n\ncommands:\n");
+    for (const Command* command : rztool::AllCommands())
+        std::fprintf(out, "  %s %s\n      %s\n", command->name, command->synopsis,
+                     command->summary);
+    std::fprintf(out,
+                 "\nFILE is a BMP file; without one the built-in 512 x 384 test image is used.\n"
+                 "OUT defaults to %s/<command>.bmp.\n"
+                 "'rztool <command> --help' shows one command.\n",
+                 "rztool-out");
+}
+
+void PrintCommandUsage(const Command& command, std::FILE* out) {
+    std::fprintf(out, "usage: rztool %s %s\n  %s\n", command.name, command.synopsis,
+                 command.summary);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const std::string name = argc > 1 ? argv[1] : "demo";
+    if (name == "help" || name == "-h" || name == "--help") {
+        const Command* command = argc > 2 ? rztool::FindCommand(argv[2]) : nullptr;
+        if (command != nullptr)
+            PrintCommandUsage(*command, stdout);
+        else
+            PrintUsage(stdout);
+        return rztool::kExitOk;
+    }
+    const Command* command = rztool::FindCommand(name);
+    if (command == nullptr) {
+        std::fprintf(stderr, "rztool: unknown command '%s'\n\n", name.c_str());
+        PrintUsage(stderr);
+        return rztool::kExitUsage;
+    }
+    try {
+        rztool::Arguments arguments(argc > 2 ? argc - 2 : 0, argv + 2);
+        if (arguments.HelpRequested()) {
+            PrintCommandUsage(*command, stdout);
+            return rztool::kExitOk;
+        }
+        return command->run(arguments);
+    } catch (const rztool::ToolError& error) {
+        std::fprintf(stderr, "rztool %s: %s\n", command->name, error.what());
+        if (error.code() == rztool::kExitUsage) PrintCommandUsage(*command, stderr);
+        return error.code();
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "rztool %s: %s\n", command->name, error.what());
+        return rztool::kExitFailed;
+    }
+}
