@@ -9,7 +9,9 @@
     X(kInfoCommand)                                                                                \
     X(kRoundTripCommand)                                                                           \
     X(kCropCommand)                                                                                \
-    X(kFillCommand)
+    X(kFillCommand)                                                                                \
+    X(kConvertCommand)                                                                             \
+    X(kPaletteCommand)
 
 namespace rztool {
 
