@@ -137,6 +137,7 @@ short CheckSizes(DIBLayout* layout, std::uint32_t bytesLeft) {
     const std::int64_t tableBytes =
         static_cast<std::int64_t>(layout->colourCount) * (layout->core ? 3 : 4);
     const std::int64_t dataBytes = layout->IsRunLength() ? layout->imageSize : unpacked;
+    if (dataBytes > INT32_MAX) return RZErrFailed;
     if (tableBytes + dataBytes > bytesLeft) return RZErrFailed;
     if (layout->IsRunLength() && unpacked + mapBytes > kMaxRunLengthExpansion) return RZErrFailed;
     return RZErrNone;
