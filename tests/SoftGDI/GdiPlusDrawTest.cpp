@@ -44,7 +44,8 @@ TEST(GdiPlusExactness, IdentityDrawsReproduceTheSourceInEveryMode) {
     for (InterpolationMode mode : {InterpolationModeNearestNeighbor, InterpolationModeBilinear,
                                    InterpolationModeBicubic, InterpolationModeHighQualityBicubic}) {
         ArgbImage source(13, 9), target(20, 16, 0x12345678);
-        FillRandom(source, 3, false); // semi-transparent pixels included
+        FillRandom(source, 3, false);  // semi-transparent pixels included
+        source.At(0, 0) = 0x00ABCDEFu; // colour of a fully transparent pixel kept too
         Graphics g(target.bitmap.get());
         ASSERT_EQ(g.GetLastStatus(), Ok);
         g.SetCompositingMode(CompositingModeSourceCopy);
@@ -308,9 +309,14 @@ TEST(GdiPlusWrappers, DerivedBitmapsAndCloneBehave) {
     delete image;
     EXPECT_TRUE(destroyed);
     EXPECT_EQ(clone->GetWidth(), 2u);
-    Color colour;
-    EXPECT_EQ(static_cast<Bitmap*>(clone)->GetPixel(1, 1, &colour), Ok);
-    EXPECT_EQ(colour.GetValue(), 0xFF00FF00u);
+    // The clone is a copy: drawing it shows the pixels the original had.
+    memory[3] = 0;
+    ArgbImage shown(2, 2);
+    Graphics g(shown.bitmap.get());
+    g.SetCompositingMode(CompositingModeSourceCopy);
+    ASSERT_EQ(g.DrawImage(clone, 0, 0), Ok);
+    EXPECT_EQ(shown.At(1, 1), 0xFF00FF00u);
+    EXPECT_EQ(shown.At(0, 0), 1u);
     delete clone;
 }
 

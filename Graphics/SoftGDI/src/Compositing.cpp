@@ -61,4 +61,28 @@ void CompositingSink::Row(int y, int x0, int count, const float* p) {
     EncodeRow(target_, y, x0, count, out, matcher_.get());
 }
 
+void CompositingSink::ExactRow(int y, int x0, int count, const Argb* colours) {
+    if (!sourceOver_) {
+        Argb* out = row_.get();
+        for (int i = 0; i < count; ++i)
+            out[i] = targetHasAlpha_ ? colours[i] : (colours[i] | 0xFF000000u);
+        EncodeRow(target_, y, x0, count, out, matcher_.get());
+        return;
+    }
+    // Blending goes through premultiplied colour as for resampled rows.
+    constexpr int chunk = 256;
+    float premultiplied[4 * chunk];
+    for (int start = 0; start < count; start += chunk) {
+        const int n = std::min(chunk, count - start);
+        for (int i = 0; i < n; ++i) {
+            const Argb c = colours[start + i];
+            const float a = float(AlphaOf(c)), fa = a / 255.0f;
+            float* p = premultiplied + 4 * i;
+            p[0] = float(BlueOf(c)) * fa, p[1] = float(GreenOf(c)) * fa;
+            p[2] = float(RedOf(c)) * fa, p[3] = a;
+        }
+        Row(y, x0 + start, n, premultiplied);
+    }
+}
+
 } // namespace softgdi

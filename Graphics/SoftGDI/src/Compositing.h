@@ -16,6 +16,7 @@ public:
     // False when the buffers could not be made.
     bool Ready() const { return ready_; }
     void Row(int y, int x0, int count, const float* premultiplied) override;
+    void ExactRow(int y, int x0, int count, const Argb* colours) override;
 
 private:
     Surface target_;

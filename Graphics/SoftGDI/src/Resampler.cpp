@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstring>
 #include <new>
 #include <vector>
 
@@ -423,6 +424,54 @@ bool ResampleAffine(const ResampleSource& source, const AffineMap& m,
     return true;
 }
 
+// A map that moves whole pixels: entries of the linear part 0 or +-1, one
+// non-zero per row and column, and whole-number offsets.
+bool MovesWholePixels(const AffineMap& m, AffineMap* snapped) {
+    auto unit = [](double v, double* out) {
+        for (double target : {-1.0, 0.0, 1.0})
+            if (std::fabs(v - target) < 1e-6) {
+                *out = target;
+                return true;
+            }
+        return false;
+    };
+    AffineMap s;
+    if (!unit(m.a, &s.a) || !unit(m.b, &s.b) || !unit(m.c, &s.c) || !unit(m.d, &s.d)) return false;
+    if (std::fabs(s.a * s.d - s.b * s.c) != 1.0) return false;
+    if (std::fabs(m.e) > 1e9 || std::fabs(m.f) > 1e9) return false;
+    s.e = std::nearbyint(m.e);
+    s.f = std::nearbyint(m.f);
+    if (std::fabs(m.e - s.e) > 1e-6 || std::fabs(m.f - s.f) > 1e-6) return false;
+    *snapped = s;
+    return true;
+}
+
+void CopyWholePixels(const ResampleSource& source, const AffineMap& m, int clipWidth,
+                     int clipHeight, std::vector<Argb>& row, ResampleSink& sink) {
+    const long long w = source.width, h = source.height;
+    // Device rectangle covered: the images of the source corners.
+    const long long xs[2] = {(long long)m.e, (long long)(m.e + m.a * w + m.c * h)};
+    const long long ys[2] = {(long long)m.f, (long long)(m.f + m.b * w + m.d * h)};
+    const long long x0 = std::max(0LL, std::min(xs[0], xs[1]));
+    const long long x1 = std::min<long long>(clipWidth, std::max(xs[0], xs[1]));
+    const long long y0 = std::max(0LL, std::min(ys[0], ys[1]));
+    const long long y1 = std::min<long long>(clipHeight, std::max(ys[0], ys[1]));
+    if (x0 >= x1 || y0 >= y1) return;
+    // Inverse of the pixel permutation: source pixel of device pixel centre.
+    const double det = m.a * m.d - m.b * m.c;
+    const double iux = m.d / det, iuy = -m.c / det, ivx = -m.b / det, ivy = m.a / det;
+    for (long long y = y0; y < y1; ++y) {
+        for (long long x = x0; x < x1; ++x) {
+            const double dx = x + 0.5 - m.e, dy = y + 0.5 - m.f;
+            const long long i = (long long)std::floor(iux * dx + iuy * dy);
+            const long long j = (long long)std::floor(ivx * dx + ivy * dy);
+            std::memcpy(&row[std::size_t(x - x0)],
+                        source.pixels + std::ptrdiff_t(j) * source.stride + 4 * i, 4);
+        }
+        sink.ExactRow(int(y), int(x0), int(x1 - x0), row.data());
+    }
+}
+
 } // namespace
 
 bool Resample(const ResampleSource& source, const AffineMap& map, const ResampleOptions& options,
@@ -430,6 +479,17 @@ bool Resample(const ResampleSource& source, const AffineMap& map, const Resample
     if (source.width <= 0 || source.height <= 0 || clipWidth <= 0 || clipHeight <= 0) return true;
     for (double v : {map.a, map.b, map.c, map.d, map.e, map.f})
         if (!std::isfinite(v)) return true;
+    AffineMap whole;
+    if (MovesWholePixels(map, &whole)) {
+        std::vector<Argb> row;
+        try {
+            row.resize(std::size_t(clipWidth));
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+        CopyWholePixels(source, whole, clipWidth, clipHeight, row, sink);
+        return true;
+    }
     if (map.b == 0.0 && map.c == 0.0) {
         if (map.a == 0.0 || map.d == 0.0) return true;
         return ResampleSeparable(source, map, options, clipWidth, clipHeight, sink);

@@ -25,7 +25,10 @@
 // - Colour is resampled premultiplied by alpha, as floats in 0..255, so
 //   transparent pixels lend no colour to their neighbours.
 //
-// Axis-aligned maps (b = c = 0, mirrors included) take a separable two-pass
+// Maps that only move whole pixels (whole-number offsets combined with turns
+// by multiples of 90 degrees and mirrors, all within 1e-6) copy the source
+// pixels as they are, colour of fully transparent pixels included. Other
+// axis-aligned maps (b = c = 0) take a separable two-pass
 // path with per-column and per-row weight tables; every other map takes the
 // affine path, which solves each row's written span once and steps (u, v)
 // along it.
@@ -65,6 +68,8 @@ class ResampleSink {
 public:
     // Premultiplied blue, green, red, alpha floats for pixels x0 .. x0 + count - 1 of row y.
     virtual void Row(int y, int x0, int count, const float* premultiplied) = 0;
+    // Source pixels as they are, for maps that only move whole pixels.
+    virtual void ExactRow(int y, int x0, int count, const Argb* colours) = 0;
 
 protected:
     ~ResampleSink() = default;
