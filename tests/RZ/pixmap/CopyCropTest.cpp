@@ -19,12 +19,12 @@ int BlockSize(KWPixMap** map) {
 
 // Every byte of the rows distinct: byte i holds i + 1 (mod 256).
 void Number(KWPixMap** map) {
-    const int n = BlockSize(map) - 32;
-    for (int i = 0; i < n; ++i) Base(map)[i] = static_cast<unsigned char>(i + 1);
+    for (int i = 0; i < BlockSize(map) - 32; ++i) Base(map)[i] = static_cast<unsigned char>(i + 1);
 }
 
-KWRect Rect(int top, int left, int bottom, int right) {
-    return {top, left, bottom, right};
+// Crops source to rect (top, left, bottom, right) into *result.
+short Crop(KWPixMap** source, KWPixMap*** result, KWRect rect) {
+    return RZCropKWPixMap(source, result, &rect);
 }
 
 } // namespace
@@ -46,127 +46,98 @@ TEST(Copy, ByteForByteAndNullArguments) {
     EXPECT_EQ(untouched, source());
 }
 
-TEST(Crop, RectanglesThatFallBackToAWholeCopy) {
+TEST(Crop, RectanglesOutsideOrReversedGiveAWholeCopy) {
     PixMapHandleGuard source(6, 4, 72, 72, PixelTypeGrey);
     Number(source());
-    const KWRect wholeCopies[] = {Rect(0, 0, 4, 6),  Rect(0, 0, 4, 7), Rect(0, -1, 4, 6),
-                                  Rect(-1, 0, 4, 6), Rect(0, 0, 5, 6), Rect(0, 0, -1, 6),
-                                  Rect(0, 4, 4, 2),  Rect(3, 0, 1, 6)};
+    const KWRect wholeCopies[] = {{0, 0, 4, 6}, {0, 0, 4, 7},  {0, -1, 4, 6}, {-1, 0, 4, 6},
+                                  {0, 0, 5, 6}, {0, 0, -1, 6}, {0, 4, 4, 2},  {3, 0, 1, 6}};
     for (const KWRect& r : wholeCopies) {
-        SCOPED_TRACE(testing::Message()
-                     << r.top << " " << r.left << " " << r.bottom << " " << r.right);
         PixMapHandleGuard result(nullptr);
-        EXPECT_EQ(RZCropKWPixMap(source(), &result(), &r), 0);
-        EXPECT_TRUE(RZIsSameKWPixMap(result(), source()));
+        EXPECT_EQ(Crop(source(), &result(), r), 0);
+        EXPECT_TRUE(RZIsSameKWPixMap(result(), source()))
+            << r.top << " " << r.left << " " << r.bottom << " " << r.right;
     }
-    // An empty rectangle inside the source is a crop to nothing, not a copy.
+    // An empty rectangle inside the source is a crop to nothing.
     PixMapHandleGuard empty(nullptr);
-    const KWRect none = Rect(2, 3, 2, 3);
-    EXPECT_EQ(RZCropKWPixMap(source(), &empty(), &none), 0);
-    EXPECT_EQ(RZGetKWPixMapWidth(empty()), 0u);
+    EXPECT_EQ(Crop(source(), &empty(), {2, 3, 2, 3}), 0);
     EXPECT_EQ(BlockSize(empty()), 32);
 }
 
-TEST(Crop, GreyRowsStartAtTheLeftByte) {
-    PixMapHandleGuard source(10, 3, 150, 300, PixelTypeGrey); // 12 bytes a row
-    Number(source());
+TEST(Crop, RowsStartAtTheLeftByteAndStopAtTheBlockEnd) {
+    PixMapHandleGuard grey(10, 3, 150, 300, PixelTypeGrey); // 12 bytes a row
+    Number(grey());
     PixMapHandleGuard result(nullptr);
-    const KWRect r = Rect(1, 2, 3, 5);
-    ASSERT_EQ(RZCropKWPixMap(source(), &result(), &r), 0);
+    ASSERT_EQ(Crop(grey(), &result(), {1, 2, 3, 5}), 0);
     EXPECT_EQ(RZGetKWPixMapWidth(result()), 3u);
     EXPECT_EQ(RZGetKWPixMapHeight(result()), 2u);
     EXPECT_EQ(RZGetKWPixMapBytesPerRow(result()), 4u);
-    EXPECT_EQ(RZGetKWPixMapHResolution(result()), 150u);
-    EXPECT_EQ(RZGetKWPixMapVResolution(result()), 300u);
+    EXPECT_EQ(RZGetKWPixMapHResolution(result()) + RZGetKWPixMapVResolution(result()), 450u);
     EXPECT_EQ(RZGetKWPixMapPixelType(result()), PixelTypeGrey);
     EXPECT_EQ(std::memcmp(Base(result()), "\x0F\x10\x11\x12\x1B\x1C\x1D\x1E", 8), 0);
-
-    // The last row's copy stops at the end of the source block.
-    const KWRect tail = Rect(1, 9, 3, 10);
-    ASSERT_EQ(RZCropKWPixMap(source(), &result(), &tail), 0);
+    // Rows take 4 bytes from byte 9: across into the next row, but never
+    // beyond the source block.
+    ASSERT_EQ(Crop(grey(), &result(), {1, 9, 3, 10}), 0);
     EXPECT_EQ(std::memcmp(Base(result()), "\x16\x17\x18\x19\x22\x23\x24\x00", 8), 0);
-}
 
-TEST(Crop, BlackAndWhiteIsCutAtWholeBytes) {
-    PixMapHandleGuard source(40, 2, 72, 72, PixelTypeBlackWhite);
-    Number(source());
-    PixMapHandleGuard result(nullptr);
-    const KWRect r = Rect(0, 3, 2, 40);
-    ASSERT_EQ(RZCropKWPixMap(source(), &result(), &r), 0);
-    ASSERT_EQ(RZGetKWPixMapWidth(result()), 37u);
-    // Each new row begins with source pixels 0..2, the first byte of the row.
-    EXPECT_EQ(std::memcmp(Base(result()), Base(source()), 8), 0);
-    EXPECT_EQ(std::memcmp(Base(result()) + 8, Base(source()) + 8, 8), 0);
-
-    const KWRect right = Rect(0, 17, 1, 40);
-    ASSERT_EQ(RZCropKWPixMap(source(), &result(), &right), 0);
-    EXPECT_EQ(std::memcmp(Base(result()), Base(source()) + 2, 4), 0);
+    // One-bit rows are cut at whole bytes: left 3 keeps pixels 0 to 2.
+    PixMapHandleGuard bw(40, 2, 72, 72, PixelTypeBlackWhite);
+    Number(bw());
+    ASSERT_EQ(Crop(bw(), &result(), {0, 3, 2, 40}), 0);
+    EXPECT_EQ(RZGetKWPixMapWidth(result()), 37u);
+    EXPECT_EQ(std::memcmp(Base(result()), Base(bw()), 16), 0);
+    ASSERT_EQ(Crop(bw(), &result(), {1, 17, 2, 40}), 0);
+    EXPECT_EQ(std::memcmp(Base(result()), Base(bw()) + 8 + 2, 4), 0);
 }
 
 TEST(Crop, OwnershipOfTheResultAndNullArguments) {
     PixMapHandleGuard source(4, 4, 72, 72, PixelTypeARGB);
-    const KWRect r = Rect(1, 1, 3, 3);
     KWPixMap** result = RZCreateKWPixMap(9, 9, 72, 72, PixelTypeGrey);
     const std::int64_t live = KWRootLiveBlockCount();
-    ASSERT_EQ(RZCropKWPixMap(source(), &result, &r), 0); // the old result is deleted first
+    ASSERT_EQ(Crop(source(), &result, {1, 1, 3, 3}), 0); // the old result goes first
     EXPECT_EQ(KWRootLiveBlockCount(), live);
     EXPECT_EQ(RZGetKWPixMapWidth(result), 2u);
 
+    const KWRect r{1, 1, 3, 3};
     EXPECT_EQ(RZCropKWPixMap(source(), nullptr, &r), RZErrFailed);
     EXPECT_EQ(RZCropKWPixMap(nullptr, &result, &r), RZErrFailed);
     EXPECT_EQ(KWRootLiveBlockCount(), live);
     EXPECT_EQ(RZGetKWPixMapWidth(result), 2u);
 
-    // A purged source: even an empty rectangle ends in the copy's refusal.
+    // A source without a record: even an empty rectangle ends in the copy's refusal.
     KWPixMap* noRecord = nullptr;
-    const KWRect none = Rect(0, 0, 0, 0);
-    EXPECT_EQ(RZCropKWPixMap(&noRecord, &result, &none), RZErrParam);
+    EXPECT_EQ(Crop(&noRecord, &result, {0, 0, 0, 0}), RZErrParam);
     EXPECT_EQ(result, nullptr);
     EXPECT_EQ(KWRootLiveBlockCount(), live - 1);
 }
 
 TEST(CopyCrop, AllocationFailures) {
     PixMapHandleGuard source(5, 5, 72, 72, PixelTypeARGB);
-    Number(source());
-    KWPixMap* sentinel = nullptr;
-    KWPixMap** result = nullptr;
+    KWPixMap *sentinel = nullptr, **result = nullptr;
     short code = 0;
     auto release = [&] {
         RZDeleteKWPixMap(result);
         result = nullptr;
     };
-    EXPECT_GE(rztest::SweepAllocationFailures(
-                  [&] {
-                      result = &sentinel;
-                      code = RZCopyKWPixMap(&result, source());
-                      if (code == 0) release();
-                  },
-                  [&](int) {
-                      EXPECT_EQ(code, kBMErrOutOfMemory);
-                      EXPECT_EQ(result, nullptr);
-                  }),
-              1);
-
-    // A failed crop allocation falls back to a whole copy.
-    const KWRect inside = Rect(1, 1, 4, 4);
-    EXPECT_GE(
-        rztest::SweepAllocationFailures([&] { code = RZCropKWPixMap(source(), &result, &inside); },
-                                        [&](int failedAt) {
-                                            if (failedAt == 1) {
-                                                EXPECT_EQ(code, 0);
-                                                EXPECT_TRUE(RZIsSameKWPixMap(result, source()));
-                                            }
-                                            release();
-                                        }),
-        1);
-    release();
-    const KWRect outside = Rect(0, 0, 6, 5);
-    EXPECT_GE(
-        rztest::SweepAllocationFailures([&] { code = RZCropKWPixMap(source(), &result, &outside); },
-                                        [&](int) {
-                                            EXPECT_EQ(code, kBMErrOutOfMemory);
-                                            EXPECT_EQ(result, nullptr);
-                                        }),
-        1);
+    auto failedWithBMError = [&](int) {
+        EXPECT_EQ(code, kBMErrOutOfMemory);
+        EXPECT_EQ(result, nullptr);
+        release();
+    };
+    // A crop outside the source is a copy; inside, a failed creation falls back to one.
+    const std::function<void()> copies[] = {
+        [&] { result = &sentinel, code = RZCopyKWPixMap(&result, source()); },
+        [&] {
+            code = Crop(source(), &result, {0, 0, 6, 5});
+        }};
+    for (const auto& copy : copies) {
+        EXPECT_GE(rztest::SweepAllocationFailures(copy, failedWithBMError), 1);
+        release();
+    }
+    auto cropInside = [&] { code = Crop(source(), &result, {1, 1, 4, 4}); };
+    auto wholeCopyFirst = [&](int failedAt) {
+        EXPECT_TRUE(failedAt != 1 || (code == 0 && RZIsSameKWPixMap(result, source())));
+        release();
+    };
+    EXPECT_GE(rztest::SweepAllocationFailures(cropInside, wholeCopyFirst), 1);
     release();
 }

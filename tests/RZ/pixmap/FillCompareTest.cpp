@@ -5,11 +5,11 @@
 
 #include <gtest/gtest.h>
 
-#include "KWRoot/Memory.h"
 #include "RZ/KWPixMap"
 
 namespace {
 
+using Bytes = std::vector<unsigned char>;
 const unsigned char kWhite[4] = {0, 255, 255, 255};
 const unsigned char kBlack[4] = {255, 0, 0, 0};
 
@@ -17,32 +17,25 @@ unsigned char* Base(KWPixMap** map) {
     return reinterpret_cast<unsigned char*>(RZGetKWPixMapBaseAddr(map));
 }
 
-std::vector<unsigned char> Row(KWPixMap** map, int y) {
+Bytes Row(KWPixMap** map, int y) {
     const unsigned int n = RZGetKWPixMapBytesPerRow(map);
     return {Base(map) + y * n, Base(map) + (y + 1) * n};
 }
 
-using Bytes = std::vector<unsigned char>;
-
 } // namespace
 
 TEST(Fill, BlackAndWhiteRowsKeepFurtherPadding) {
-    struct Case {
-        int width;
-        const unsigned char* colour;
-        Bytes row;
-    } cases[] = {{10, kWhite, {0xFF, 0xC0, 0xAB, 0xAB}},
-                 {10, kBlack, {0x00, 0x00, 0xAB, 0xAB}},
-                 {8, kWhite, {0xFF, 0x00, 0xAB, 0xAB}},
-                 {32, kWhite, {0xFF, 0xFF, 0xFF, 0xFF}},
-                 {33, kWhite, {0xFF, 0xFF, 0xFF, 0xFF, 0x80, 0xAB, 0xAB, 0xAB}},
-                 {1, kBlack, {0x00, 0xAB, 0xAB, 0xAB}}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.width);
+    // clang-format off
+    const struct { int width; const unsigned char* colour; Bytes row; } cases[] = {
+        {10, kWhite, {0xFF, 0xC0, 0xAB, 0xAB}}, {10, kBlack, {0x00, 0x00, 0xAB, 0xAB}},
+        {8, kWhite, {0xFF, 0x00, 0xAB, 0xAB}},  {32, kWhite, {0xFF, 0xFF, 0xFF, 0xFF}},
+        {1, kBlack, {0x00, 0xAB, 0xAB, 0xAB}},  {33, kWhite, {0xFF, 0xFF, 0xFF, 0xFF, 0x80, 0xAB, 0xAB, 0xAB}}};
+    // clang-format on
+    for (const auto& c : cases) {
         PixMapHandleGuard map(c.width, 3, 72, 72, PixelTypeBlackWhite);
         std::memset(Base(map()), 0xAB, c.row.size() * 3);
         RZFillKWPixMap(map(), c.colour);
-        for (int y = 0; y < 3; ++y) EXPECT_EQ(Row(map(), y), c.row);
+        for (int y = 0; y < 3; ++y) EXPECT_EQ(Row(map(), y), c.row) << c.width;
     }
 }
 
@@ -58,12 +51,7 @@ TEST(Fill, GreyFillsPaddingAndThirtyTwoBitFillsEveryPixel) {
     for (KWPixelType type : {PixelTypeARGB, PixelTypeARGBDirect}) {
         PixMapHandleGuard map(3, 4, 72, 72, type);
         RZFillKWPixMap(map(), colour);
-        for (int y = 0; y < 4; ++y)
-            for (int x = 0; x < 3; ++x) {
-                unsigned char got[4];
-                RZGetKWPixMapPixel(map(), x, y, got);
-                EXPECT_EQ(std::memcmp(got, colour, 4), 0);
-            }
+        for (int i = 0; i < 12; ++i) EXPECT_EQ(std::memcmp(Base(map()) + 4 * i, colour, 4), 0);
     }
     // Unknown types, empty maps and null handles are left alone.
     PixMapHandleGuard odd(2, 2, 72, 72, PixelTypeARGB);
@@ -80,14 +68,13 @@ TEST(Alpha, FillAndTest) {
     const unsigned char colour[4] = {10, 20, 30, 40};
     RZFillKWPixMap(map(), colour);
     RZFillKWPixMapAlphaChannel(map(), 200);
-    unsigned char pixel[4], alpha = 0;
-    RZGetKWPixMapPixel(map(), 2, 1, pixel);
-    EXPECT_EQ(std::memcmp(pixel, "\xC8\x14\x1E\x28", 4), 0);
+    unsigned char alpha = 0;
+    EXPECT_EQ(std::memcmp(Base(map()) + 20, "\xC8\x14\x1E\x28", 4), 0);
     EXPECT_TRUE(RZKWPixMapIsAllAlphaEqual(map(), &alpha));
     EXPECT_EQ(alpha, 200);
     EXPECT_TRUE(RZKWPixMapIsAllAlphaEqual(map(), nullptr));
 
-    Base(map())[4 * 2 + 12] = 7; // pixel (2, 1)
+    Base(map())[20] = 7; // pixel (2, 1)
     alpha = 0;
     EXPECT_FALSE(RZKWPixMapIsAllAlphaEqual(map(), &alpha));
     EXPECT_EQ(alpha, 200);
@@ -115,7 +102,6 @@ TEST(Compare, HeadersAndEveryByteAfterThem) {
     PixMapHandleGuard b(nullptr);
     ASSERT_EQ(RZCopyKWPixMap(&b(), a()), 0);
     EXPECT_TRUE(RZIsSameKWPixMap(a(), b()));
-
     (*b())->reserved[3] = 1; // reserved bytes are not compared
     EXPECT_TRUE(RZIsSameKWPixMap(a(), b()));
     Base(b())[7] = 0; // padding is
@@ -129,45 +115,34 @@ TEST(Compare, HeadersAndEveryByteAfterThem) {
     EXPECT_TRUE(RZIsSameKWPixMap(argb(), direct()));
     RZSetKWPixMapPixelType(direct(), PixelTypeARGBDirect);
     EXPECT_FALSE(RZIsSameKWPixMap(argb(), direct()));
-
     PixMapHandleGuard taller(2, 3, 72, 72, PixelTypeARGB);
     KWPixMap* noRecord = nullptr;
-    EXPECT_FALSE(RZIsSameKWPixMap(argb(), taller()));
-    EXPECT_FALSE(RZIsSameKWPixMap(argb(), nullptr));
-    EXPECT_FALSE(RZIsSameKWPixMap(&noRecord, &noRecord));
+    EXPECT_FALSE(RZIsSameKWPixMap(argb(), taller()) || RZIsSameKWPixMap(argb(), nullptr) ||
+                 RZIsSameKWPixMap(&noRecord, &noRecord));
 }
 
 TEST(Patterns, DefaultTableAndCoverage) {
-    auto expect = [](const KWPattern& p, std::initializer_list<unsigned char> rows) {
-        EXPECT_EQ(std::memcmp(p.rows, std::data(rows), 8), 0);
-    };
+    using Rows = std::vector<unsigned char>;
+    auto rows = [](const KWPattern& p) { return Rows(p.rows, p.rows + 8); };
     KWPattern p;
     RZInitDefaultPattern(&p, 15);
-    expect(p, {0xEE, 0xFF, 0xBB, 0xFF, 0xEE, 0xFF, 0xBB, 0xFF});
+    EXPECT_EQ(rows(p), (Rows{0xEE, 0xFF, 0xBB, 0xFF, 0xEE, 0xFF, 0xBB, 0xFF}));
     RZInitDefaultPattern(&p, 5);
-    expect(p, {0xB1, 0x30, 0x03, 0x1B, 0xD8, 0xC0, 0x0C, 0x8D});
+    EXPECT_EQ(rows(p), (Rows{0xB1, 0x30, 0x03, 0x1B, 0xD8, 0xC0, 0x0C, 0x8D}));
     for (unsigned short index : {16, 65535}) {
         RZInitDefaultPattern(&p, index);
-        expect(p, {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF});
+        EXPECT_EQ(rows(p), Rows(8, 0xFF));
     }
-
-    const std::initializer_list<unsigned char> empty = {0, 0, 0, 0, 0, 0, 0, 0},
-                                               quarter = {0x88, 0x22, 0x88, 0x22,
-                                                          0x88, 0x22, 0x88, 0x22},
-                                               half = {0xAA, 0x55, 0xAA, 0x55,
-                                                       0xAA, 0x55, 0xAA, 0x55},
-                                               threeQuarter = {0x77, 0xDD, 0x77, 0xDD,
-                                                               0x77, 0xDD, 0x77, 0xDD},
-                                               solid = {0xFF, 0xFF, 0xFF, 0xFF,
-                                                        0xFF, 0xFF, 0xFF, 0xFF};
-    const std::pair<double, std::initializer_list<unsigned char>> cases[] = {
-        {0.1, empty},     {0.125, quarter}, {0.5, half},   {0.874, threeQuarter},
-        {0.875, solid},   {1.5, solid},     {-1.0, empty}, {std::nan(""), solid},
-        {0.624999, half}, {0.375, half}};
-    for (const auto& [opacity, rows] : cases) {
-        SCOPED_TRACE(opacity);
+    // clang-format off
+    const Rows empty(8, 0), solid(8, 0xFF), quarter{0x88, 0x22, 0x88, 0x22, 0x88, 0x22, 0x88, 0x22},
+        half{0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55}, threeQuarter{0x77, 0xDD, 0x77, 0xDD, 0x77, 0xDD, 0x77, 0xDD};
+    const std::pair<double, const Rows&> cases[] = {
+        {0.1, empty}, {0.125, quarter}, {0.375, half}, {0.5, half}, {0.624999, half}, {0.874, threeQuarter},
+        {0.875, solid}, {1.5, solid}, {-1.0, empty}, {std::nan(""), solid}};
+    // clang-format on
+    for (const auto& [opacity, expected] : cases) {
         RZInitDefaultTransparentPattern(&p, opacity);
-        expect(p, rows);
+        EXPECT_EQ(rows(p), expected) << opacity;
     }
     RZInitDefaultTransparentPattern(nullptr, 0.5);
 }
