@@ -23,11 +23,12 @@ set(CMAKE_MODULE_LINKER_FLAGS_INIT "-static")
 # Debian installs the 64-bit Wine loader outside PATH.
 find_program(RZ_WINE NAMES wine64 wine HINTS /usr/lib/wine /usr/lib/x86_64-linux-gnu/wine
              NO_CMAKE_FIND_ROOT_PATH)
-# Test programs run with a throw-away Wine prefix inside the build tree and
-# without Wine's debug chatter; Mono and Gecko are not wanted.
+# Test programs run headless with a throw-away Wine prefix inside the build
+# tree and without Wine's debug chatter; Mono and Gecko are not wanted.
 if(RZ_WINE)
   set(CMAKE_CROSSCOMPILING_EMULATOR
-      /usr/bin/env WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix WINEDEBUG=-all
+      /usr/bin/env -u DISPLAY -u WAYLAND_DISPLAY
+      WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix WINEDEBUG=-all
       WINEDLLOVERRIDES=mscoree,mshtml= ${RZ_WINE})
 endif()
 
