@@ -200,3 +200,27 @@ TEST(GdiStretchDIBits, IndexedTargetsTakeTheNearestEntry) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(GdiStretchDIBits, HugeAndMirroredExtentsAreClippedNotAllocated) {
+    SourceDib dib(2, 2, 24);
+    SectionDC target(4, 4, 24);
+    std::memset(target.bytes, 0, std::size_t(target.stride) * 4);
+    // A target two billion pixels wide: only the four visible columns are worked out.
+    EXPECT_EQ(StretchDIBits(target.dc, 0, 0, 0x7FFFFFFF, 4, 0, 0, 2, 2, dib.rows.data(),
+                            dib.info.get(), DIB_RGB_COLORS, SRCCOPY),
+              2);
+    const std::uint8_t* p = target.Row(0);
+    EXPECT_EQ(std::uint32_t(p[0] | p[1] << 8 | p[2] << 16), dib.Colour(0, 0, 24));
+    // A negative width mirrors: column 0 shows the source's last column.
+    EXPECT_EQ(StretchDIBits(target.dc, 3, 0, -4, 4, 0, 0, 2, 2, dib.rows.data(), dib.info.get(),
+                            DIB_RGB_COLORS, SRCCOPY),
+              2);
+    p = target.Row(0);
+    EXPECT_EQ(std::uint32_t(p[0] | p[1] << 8 | p[2] << 16), dib.Colour(1, 0, 24));
+    p = target.Row(0) + 9;
+    EXPECT_EQ(std::uint32_t(p[0] | p[1] << 8 | p[2] << 16), dib.Colour(0, 0, 24));
+}
+
+} // namespace

@@ -380,6 +380,14 @@ TEST(GdiPlusFailures, BadArgumentsGiveStatusesAndNoCrash) {
     DeleteDC(dc);
     ArgbImage source(1, 1);
     EXPECT_NE(DrawWith(onDC, source, Rect(0, 0, 1, 1)), Ok);
+    // A source rectangle far beyond a tiny image is refused, not allocated.
+    ArgbImage tiny(2, 2), canvas(4, 4);
+    Graphics onCanvas(canvas.bitmap.get());
+    EXPECT_EQ(
+        onCanvas.DrawImage(tiny.bitmap.get(), Rect(0, 0, 4, 4), 0, 0, 100000, 100000, UnitPixel),
+        OutOfMemory);
+    EXPECT_EQ(onCanvas.DrawImage(tiny.bitmap.get(), Rect(0, 0, 4, 4), 0, 0, 2, 2, UnitInch),
+              NotImplemented);
     // Startup hands out tokens.
     ULONG_PTR token = 0;
     GdiplusStartupInput input;

@@ -2,7 +2,6 @@
 #include <algorithm>
 #include <memory>
 #include <new>
-#include <vector>
 
 #include "DibFormat.h"
 #include "GdiState.h"
@@ -35,21 +34,13 @@ extern "C" BOOL WINAPI BitBlt(HDC target, int x, int y, int width, int height, H
 
 namespace {
 
-// Source index for each of count target pixels: the source pixel under the
-// target pixel's centre, (2i + 1) * sourceCount / (2 * count), mirrored when
-// flip is set.
-bool NearestIndices(int count, int sourceCount, bool flip, std::vector<int>* indices) {
-    try {
-        indices->resize(std::size_t(count));
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-    for (int i = 0; i < count; ++i) {
-        const int k = flip ? count - 1 - i : i;
-        (*indices)[std::size_t(i)] =
-            int((2 * std::int64_t(k) + 1) * sourceCount / (2 * std::int64_t(count)));
-    }
-    return true;
+// The source index under the centre of target pixel k of count:
+// (2k + 1) * sourceCount / (2 * count), mirrored when flip is set.
+inline std::int64_t NearestIndex(std::int64_t k, std::int64_t count, std::int64_t sourceCount,
+                                 bool flip) {
+    if (flip) k = count - 1 - k;
+    // 128 bits: the product of two 32-bit extents can pass 63 bits.
+    return std::int64_t(__int128(2 * k + 1) * sourceCount / (2 * count));
 }
 
 } // namespace
@@ -85,10 +76,6 @@ extern "C" int WINAPI StretchDIBits(HDC dc, int x, int y, int width, int height,
     // A bottom-up DIB counts source rows from its bottom edge.
     const std::int64_t sourceTop = format.topDown ? sy : format.height - sy - sh;
 
-    std::vector<int> columns, rows;
-    if (!NearestIndices(int(tw), int(sw), flipX, &columns) ||
-        !NearestIndices(int(th), int(sh), flipY, &rows))
-        return 0;
     const std::int64_t x0 = std::max<std::int64_t>(tx, 0);
     const std::int64_t x1 = std::min<std::int64_t>(tx + tw, to->surface.width);
     const std::int64_t y0 = std::max<std::int64_t>(ty, 0);
@@ -105,7 +92,7 @@ extern "C" int WINAPI StretchDIBits(HDC dc, int x, int y, int width, int height,
 
     std::int64_t decodedRow = -1;
     for (std::int64_t ry = y0; ry < y1; ++ry) {
-        const std::int64_t srcY = sourceTop + rows[std::size_t(ry - ty)];
+        const std::int64_t srcY = sourceTop + NearestIndex(ry - ty, th, sh, flipY);
         if (srcY < 0 || srcY >= format.height) continue; // outside the DIB: left alone
         if (srcY != decodedRow) {
             DecodeRow(source, int(srcY), 0, format.width, sourceRow.get());
@@ -114,7 +101,7 @@ extern "C" int WINAPI StretchDIBits(HDC dc, int x, int y, int width, int height,
         // Keep target pixels whose source column lies outside the DIB.
         DecodeRow(to->surface, int(ry), int(x0), int(x1 - x0), targetRow.get());
         for (std::int64_t rx = x0; rx < x1; ++rx) {
-            const std::int64_t srcX = sx + columns[std::size_t(rx - tx)];
+            const std::int64_t srcX = sx + NearestIndex(rx - tx, tw, sw, flipX);
             if (srcX >= 0 && srcX < format.width)
                 targetRow[std::size_t(rx - x0)] = sourceRow[std::size_t(srcX)];
         }

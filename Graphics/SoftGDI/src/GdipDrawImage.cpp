@@ -40,9 +40,10 @@ public:
             view_.height = r.height;
             return Ok;
         }
-        const std::size_t bytes = std::size_t(r.width) * std::size_t(r.height) * 4;
-        if (std::uint64_t(r.width) * std::uint64_t(r.height) > (std::uint64_t(1) << 31))
+        // At most 2^28 pixels (1 GiB) are converted for one draw.
+        if (std::uint64_t(r.width) * std::uint64_t(r.height) > (std::uint64_t(1) << 28))
             return OutOfMemory;
+        const std::size_t bytes = std::size_t(r.width) * std::size_t(r.height) * 4;
         buffer_.reset(new (std::nothrow) std::uint8_t[bytes]);
         if (!buffer_) return OutOfMemory;
         std::memset(buffer_.get(), 0, bytes);
