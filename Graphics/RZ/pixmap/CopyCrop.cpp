@@ -37,10 +37,11 @@ short RZCropKWPixMap(KWPixMap** source, KWPixMap*** result, const KWRect* rect) 
     const std::uint32_t width = src ? src->width : 0;
     const std::uint32_t height = src ? src->height : 0;
     // Left and top are checked as signed values, right and bottom as
-    // unsigned ones. Reversed rectangles are refused like rectangles outside
-    // the source. A purged source has no type or resolutions to crop with,
-    // so even an empty rectangle falls back to the copy, which refuses it.
-    const bool inside = rect->left >= 0 && rect->top >= 0 &&
+    // unsigned ones. Reversed and missing rectangles are refused like
+    // rectangles outside the source. A purged source has no type or
+    // resolutions to crop with, so even an empty rectangle falls back to the
+    // copy, which refuses it.
+    const bool inside = rect != nullptr && rect->left >= 0 && rect->top >= 0 &&
                         static_cast<std::uint32_t>(rect->right) <= width &&
                         static_cast<std::uint32_t>(rect->bottom) <= height &&
                         rect->right >= rect->left && rect->bottom >= rect->top;

@@ -34,7 +34,7 @@ extern "C" {
 
 void RZFillKWPixMap(KWPixMap** handle, const unsigned char* colour) {
     KWPixMap* record = rz::RecordOf(handle);
-    if (record == nullptr) return;
+    if (record == nullptr || colour == nullptr) return;
     const std::uint32_t bytes = record->bytesPerRow * record->height;
     switch (record->pixelType) {
     case PixelTypeARGB:

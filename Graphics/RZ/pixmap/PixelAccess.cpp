@@ -24,7 +24,7 @@ extern "C" {
 
 void RZGetKWPixMapPixel(KWPixMap** handle, int x, int y, unsigned char* colour) {
     KWPixMap* record = rz::RecordOf(handle);
-    if (record == nullptr) return;
+    if (record == nullptr || colour == nullptr) return;
     const unsigned char* row = RowIfInside(record, x, y);
     if (row == nullptr) {
         BNFillMemory(colour, 4, 0);
@@ -52,7 +52,7 @@ void RZGetKWPixMapPixel(KWPixMap** handle, int x, int y, unsigned char* colour) 
 
 void RZSetKWPixMapPixel(KWPixMap** handle, int x, int y, const unsigned char* colour) {
     KWPixMap* record = rz::RecordOf(handle);
-    if (record == nullptr) return;
+    if (record == nullptr || colour == nullptr) return;
     unsigned char* row = RowIfInside(record, x, y);
     if (row == nullptr) return;
     switch (record->pixelType) {

@@ -57,6 +57,9 @@ TEST(Crop, RectanglesOutsideOrReversedGiveAWholeCopy) {
         EXPECT_TRUE(RZIsSameKWPixMap(result(), source()))
             << r.top << " " << r.left << " " << r.bottom << " " << r.right;
     }
+    PixMapHandleGuard noRect(nullptr);
+    EXPECT_EQ(RZCropKWPixMap(source(), &noRect(), nullptr), 0);
+    EXPECT_TRUE(RZIsSameKWPixMap(noRect(), source()));
     // An empty rectangle inside the source is a crop to nothing.
     PixMapHandleGuard empty(nullptr);
     EXPECT_EQ(Crop(source(), &empty(), {2, 3, 2, 3}), 0);

@@ -41,6 +41,9 @@ TEST(PixelAccess, OutsideTheBoundsReadsZeroAndWritesNothing) {
             EXPECT_EQ(Get(map(), x, y), (Colour{0, 0, 0, 0}));
             Set(map(), x, y, {255, 255, 255, 255});
         }
+        RZGetKWPixMapPixel(map(), 0, 0, nullptr);
+        RZSetKWPixMapPixel(map(), 0, 0, nullptr);
+        RZFillKWPixMap(map(), nullptr);
         EXPECT_TRUE(RZIsSameKWPixMap(map(), before()));
         if (type == 7) { // inside, an unknown type is neither read nor written
             Set(map(), 1, 1, {1, 2, 3, 4});
