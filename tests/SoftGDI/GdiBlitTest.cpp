@@ -224,3 +224,42 @@ TEST(GdiStretchDIBits, HugeAndMirroredExtentsAreClippedNotAllocated) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(GdiDeviceBitmaps, TwoAndFifteenBitBitmapsReportTheirOwnDepth) {
+    // 2 bits: indices 0, 1, 2, 3, 3, 2, 1, 0 packed four to a byte, rows 16-bit aligned.
+    const std::uint8_t twoBit[] = {0x1B, 0xE4};
+    HBITMAP two = CreateBitmap(8, 1, 1, 2, twoBit);
+    const std::uint16_t fifteenBit[] = {0x7C00, 0x03E0, 0x001F, 0x7FFF};
+    HBITMAP fifteen = CreateBitmap(4, 1, 1, 15, fifteenBit);
+    ASSERT_NE(two, nullptr);
+    ASSERT_NE(fifteen, nullptr);
+    EXPECT_EQ(CreateBitmap(4, 1, 1, 3, nullptr), nullptr);
+    HDC dc = CreateCompatibleDC(nullptr);
+    Info query{};
+    query.header.biSize = sizeof(BITMAPINFOHEADER);
+    ASSERT_NE(GetDIBits(dc, two, 0, 0, nullptr, query.get(), DIB_RGB_COLORS), 0);
+    EXPECT_EQ(query.header.biBitCount, 2);
+    // Read at 4 bits: the same indices, the bitmap's colours first in the table.
+    Info four = MakeInfo(8, 1, 4, true);
+    std::uint8_t nibbles[4] = {};
+    ASSERT_EQ(GetDIBits(dc, two, 0, 1, nibbles, four.get(), DIB_RGB_COLORS), 1);
+    EXPECT_EQ(nibbles[0], 0x01);
+    EXPECT_EQ(nibbles[1], 0x23);
+    EXPECT_EQ(nibbles[2], 0x32);
+    EXPECT_EQ(nibbles[3], 0x10);
+    EXPECT_EQ(four.colours[3].rgbRed, 255);
+    query.header.biBitCount = 0;
+    ASSERT_NE(GetDIBits(dc, fifteen, 0, 0, nullptr, query.get(), DIB_RGB_COLORS), 0);
+    EXPECT_EQ(query.header.biBitCount, 15);
+    Info sixteen = MakeInfo(4, 1, 16, true);
+    std::uint16_t words[4] = {};
+    ASSERT_EQ(GetDIBits(dc, fifteen, 0, 1, words, sixteen.get(), DIB_RGB_COLORS), 1);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(words[i], fifteenBit[i]);
+    EXPECT_TRUE(DeleteDC(dc));
+    EXPECT_TRUE(DeleteObject(two));
+    EXPECT_TRUE(DeleteObject(fifteen));
+}
+
+} // namespace

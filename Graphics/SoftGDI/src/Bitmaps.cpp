@@ -13,10 +13,12 @@ PixelLayout LayoutForBitCount(int bitCount) {
     switch (bitCount) {
     case 1:
         return PixelLayout::Indexed1;
+    case 2: // device bitmaps of 2 bits are held as 4-bit indices
     case 4:
         return PixelLayout::Indexed4;
     case 8:
         return PixelLayout::Indexed8;
+    case 15:
     case 16:
         return PixelLayout::Rgb555;
     case 24:
@@ -63,8 +65,9 @@ extern "C" HBITMAP WINAPI CreateCompatibleBitmap(HDC dc, int width, int height) 
 extern "C" HBITMAP WINAPI CreateBitmap(int width, int height, UINT planes, UINT bitCount,
                                        const void* bits) {
     if (planes != 1 || width <= 0 || height <= 0) return nullptr;
-    if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 16 && bitCount != 24 &&
-        bitCount != 32)
+    // Besides the DIB depths, 2 and 15 bits, as some display drivers report.
+    if (bitCount != 1 && bitCount != 2 && bitCount != 4 && bitCount != 8 && bitCount != 15 &&
+        bitCount != 16 && bitCount != 24 && bitCount != 32)
         return nullptr;
     GdiState& state = GdiState::Instance();
     std::lock_guard<std::mutex> lock(state.Lock());
@@ -79,11 +82,21 @@ extern "C" HBITMAP WINAPI CreateBitmap(int width, int height, UINT planes, UINT 
                             std::move(table));
     if (!bitmap) return nullptr;
     if (bits != nullptr) {
-        const std::size_t wordRow = (std::size_t(width) * bitCount + 15) / 16 * 2;
+        const int stored = bitCount == 15 ? 16 : int(bitCount);
+        const std::size_t wordRow = (std::size_t(width) * stored + 15) / 16 * 2;
         const auto* source = static_cast<const std::uint8_t*>(bits);
-        for (int y = 0; y < height; ++y)
-            std::memcpy(bitmap->surface.Row(y), source + wordRow * std::size_t(y),
-                        (std::size_t(width) * bitCount + 7) / 8);
+        for (int y = 0; y < height; ++y) {
+            const std::uint8_t* from = source + wordRow * std::size_t(y);
+            std::uint8_t* to = bitmap->surface.Row(y);
+            if (bitCount != 2) {
+                std::memcpy(to, from, (std::size_t(width) * stored + 7) / 8);
+                continue;
+            }
+            for (int x = 0; x < width; ++x) {
+                const unsigned index = (from[x / 4] >> (6 - 2 * (x % 4))) & 3;
+                to[x / 2] = std::uint8_t(x % 2 ? (to[x / 2] & 0xF0) | index : index << 4);
+            }
+        }
     }
     return MakeHandle<HBITMAP>(state.Add(std::move(bitmap)));
 }

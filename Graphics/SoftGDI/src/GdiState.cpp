@@ -87,7 +87,10 @@ std::unique_ptr<BitmapObject> NewBitmap(PixelLayout layout, int bitCount, int wi
 
 std::vector<Argb> DefaultColourTable(int bitCount) {
     std::vector<Argb> table;
-    if (bitCount == 1) {
+    if (bitCount == 2) {
+        table = {MakeArgb(0, 0, 0, 0), MakeArgb(0, 85, 85, 85), MakeArgb(0, 170, 170, 170),
+                 MakeArgb(0, 255, 255, 255)};
+    } else if (bitCount == 1) {
         table = {MakeArgb(0, 0, 0, 0), MakeArgb(0, 255, 255, 255)};
     } else if (bitCount == 4) {
         static const unsigned char vga[16][3] = {

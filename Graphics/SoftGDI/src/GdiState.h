@@ -97,7 +97,8 @@ std::unique_ptr<BitmapObject> NewBitmap(PixelLayout layout, int bitCount, int wi
                                         bool topDown, std::vector<Argb> colourTable);
 
 // The colour table a new indexed bitmap gets when nothing else is known:
-// black and white; the 16 VGA colours; a 6 x 6 x 6 cube and 40 greys.
+// black and white; four greys at 2 bits; the 16 VGA colours; a 6 x 6 x 6
+// cube and 40 greys.
 std::vector<Argb> DefaultColourTable(int bitCount);
 
 } // namespace softgdi
