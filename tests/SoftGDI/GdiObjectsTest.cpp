@@ -67,6 +67,7 @@ TEST(GdiDeviceContexts, BadHandlesGiveThePublishedFailures) {
     SectionDC good(2, 2, 32);
     HDC bogusDC = reinterpret_cast<HDC>(std::uintptr_t(0xDEAD0));
     HBITMAP bogusBitmap = reinterpret_cast<HBITMAP>(std::uintptr_t(0xBEEF0));
+    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(HGDI_ERROR), UINTPTR_MAX);
     EXPECT_EQ(SelectObject(bogusDC, good.bitmap), nullptr);
     EXPECT_EQ(SelectObject(good.dc, bogusBitmap), nullptr);
     EXPECT_EQ(SelectObject(good.dc, reinterpret_cast<HGDIOBJ>(good.dc)), nullptr); // wrong type

@@ -23,7 +23,9 @@
 //   repeated (-1 reads 0, w reads w - 1, period 2w); Tile repeats with period
 //   w; Border reads the border colour (transparent by default).
 // - Colour is resampled premultiplied by alpha, as floats in 0..255, so
-//   transparent pixels lend no colour to their neighbours.
+//   transparent pixels lend no colour to their neighbours. The compositing
+//   sink clamps to 0..255, divides colour by alpha and rounds to the nearest
+//   byte, halves up; bicubic overshoot is clamped there.
 //
 // Maps that only move whole pixels (whole-number offsets combined with turns
 // by multiples of 90 degrees and mirrors, all within 1e-6) copy the source
