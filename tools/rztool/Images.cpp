@@ -1,5 +1,8 @@
 #include "Images.h"
 
+#include <cstdint>
+#include <cstring>
+
 #include "Arguments.h"
 #include "BmpFile.h"
 #include "Command.h"
@@ -29,12 +32,14 @@ namespace {
 // Why a DIB that the library refused was refused, as far as its header
 // tells.
 std::string RefusalReason(std::span<const unsigned char> dib) {
+    if (dib.size() < 4) return "the DIB header is cut short";
+    std::uint32_t headerSize;
+    std::memcpy(&headerSize, dib.data(), 4);
+    if (headerSize != 12 && headerSize != 40)
+        return "its " + std::to_string(headerSize) + "-byte header (" + HeaderKindName(headerSize) +
+               ") is not supported; only 12- and 40-byte headers are";
     const auto fields = ReadDIBHeader(dib);
     if (!fields) return "the DIB header is cut short";
-    if (fields->headerSize != 12 && fields->headerSize != 40)
-        return std::string(HeaderKindName(fields->headerSize)) + " (" +
-               std::to_string(fields->headerSize) +
-               " bytes) is not supported; only 12- and 40-byte headers are";
     if (fields->width <= 0 || fields->height == 0) return "the picture is empty";
     return "the DIB is malformed or shorter than its header claims";
 }

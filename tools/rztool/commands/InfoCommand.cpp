@@ -27,7 +27,11 @@ void PrintFileHeader(std::span<const unsigned char> file) {
 void PrintDIBHeader(std::span<const unsigned char> dib) {
     const auto fields = ReadDIBHeader(dib);
     if (!fields) {
-        std::printf("DIB header      cut short (%zu bytes)\n", dib.size());
+        std::uint32_t headerSize = 0;
+        if (dib.size() >= 4) std::memcpy(&headerSize, dib.data(), 4);
+        std::printf("DIB header      %s (%u bytes), %zu bytes at hand: fields not shown\n",
+                    dib.size() >= 4 ? HeaderKindName(headerSize) : "cut short", headerSize,
+                    dib.size());
         return;
     }
     std::printf("DIB header      %s (%u bytes)\n", HeaderKindName(fields->headerSize),
