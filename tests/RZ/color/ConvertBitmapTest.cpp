@@ -419,3 +419,47 @@ TEST(ConvertBitmap, EveryAllocationFailureGivesTheStatedResult) {
         });
     EXPECT_EQ(allocations, 8);
 }
+
+// The other paths: a failure is either no block at all (palette or block)
+// or the full block with its header and palette; nothing leaks.
+TEST(ConvertBitmap, AllocationFailuresOnEveryPath) {
+    struct Case {
+        int sourceBits, targetBits;
+        bool dither, standard;
+        int allocations; // palette?, block, work, errors?, cube?, distances?
+    } cases[] = {{24, 1, true, false, 6},
+                 {32, 4, false, false, 5},
+                 {24, 8, true, true, 6},
+                 {32, 24, true, false, 3},
+                 {8, 8, false, false, 5}};
+    for (const Case& k : cases) {
+        Dib src = k.sourceBits == 8 ? MakeDib(8, 9, 4, 256) : PhotoDib(k.sourceBits, 9, 4, 5);
+        Converted reference;
+        Convert(reference, k.targetBits, src, k.dither, k.standard);
+        ASSERT_NE(reference.block, nullptr);
+        unsigned got = 0;
+        bool outNull = false;
+        std::vector<std::uint8_t> head;
+        const int allocations = rztest::SweepAllocationFailures(
+            [&] {
+                void* out = nullptr;
+                got = CRZConvertBitmap(&out, static_cast<short>(k.targetBits), src.header(),
+                                       k.dither, k.standard);
+                outNull = out == nullptr;
+                const auto* bytes = static_cast<const std::uint8_t*>(out);
+                const unsigned headBytes = 40 + 4 * (k.targetBits <= 8 ? 1u << k.targetBits : 0u);
+                head.assign(bytes, bytes + (out ? headBytes : 0));
+                char* p = static_cast<char*>(out);
+                BMKillPtr(&p);
+            },
+            [&](int failedAt) {
+                const bool beforeBlock = failedAt <= (k.targetBits <= 8 ? 2 : 1);
+                EXPECT_EQ(got, beforeBlock ? 0u : reference.size) << failedAt;
+                EXPECT_EQ(outNull, beforeBlock) << failedAt;
+                if (!beforeBlock) {
+                    EXPECT_EQ(std::memcmp(head.data(), reference.block, head.size()), 0);
+                }
+            });
+        EXPECT_EQ(allocations, k.allocations) << k.sourceBits << " to " << k.targetBits << " bits";
+    }
+}
