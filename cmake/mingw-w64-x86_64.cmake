@@ -24,11 +24,14 @@ set(CMAKE_MODULE_LINKER_FLAGS_INIT "-static")
 find_program(RZ_WINE NAMES wine64 wine HINTS /usr/lib/wine /usr/lib/x86_64-linux-gnu/wine
              NO_CMAKE_FIND_ROOT_PATH)
 # Test programs run headless with a throw-away Wine prefix inside the build
-# tree and without Wine's debug chatter; Mono and Gecko are not wanted.
+# tree and without Wine's debug chatter; Mono and Gecko are not wanted. Their
+# temporary files go to the build tree too, on Wine's drive Z: (the host's
+# root), where the host paths baked into the tests also resolve.
 if(RZ_WINE)
   set(CMAKE_CROSSCOMPILING_EMULATOR
       /usr/bin/env -u DISPLAY -u WAYLAND_DISPLAY
       WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix WINEDEBUG=-all
+      TEST_TMPDIR=Z:${CMAKE_BINARY_DIR}/Testing/Temporary
       WINEDLLOVERRIDES=mscoree,mshtml= ${RZ_WINE})
 endif()
 
