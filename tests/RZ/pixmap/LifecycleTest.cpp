@@ -48,6 +48,7 @@ TEST(PixMapCreate, RefusesBadArgumentsWithoutAllocating) {
     EXPECT_EQ(RZCreateKWPixMap(0x20000000, 1, 72, 72, PixelTypeARGB), nullptr);
     EXPECT_EQ(RZCreateKWPixMap(4, (0x7FFFFFFF - 31) / 4 + 1, 72, 72, PixelTypeGrey), nullptr);
     EXPECT_EQ(RZCreateKWPixMap(0x7FFFFFFF, 0x7FFFFFFF, 72, 72, PixelTypeBlackWhite), nullptr);
+    EXPECT_EQ(RZCreateKWPixMap(4, 1 << 30, 72, 72, PixelTypeGrey), nullptr); // 2^32 + 32
     EXPECT_EQ(RZCreateKWPixMapLogical(10, 10, std::nan(""), PixelTypeARGB), nullptr);
     EXPECT_EQ(RZCreateKWPixMapLogical(10, 10, -1.0, PixelTypeARGB), nullptr);
     EXPECT_EQ(KWRootAllocationCount(), before);

@@ -45,6 +45,10 @@ TEST(Rects, InitInsetAndIntersect) {
     EXPECT_TRUE(out == (KWRect{5, 5, 10, 10}));
     EXPECT_FALSE(RZSectRect(&a, &touching, &out));
     EXPECT_TRUE(out == kZero);
+    const KWRect beside{0, 10, 10, 20};
+    out = b;
+    EXPECT_FALSE(RZSectRect(&beside, &a, &out));
+    EXPECT_TRUE(out == kZero);
     EXPECT_FALSE(RZSectRect(&a, &negative, &a)); // the result may be an input
     EXPECT_TRUE(a == kZero);
     a = {-10, -10, 10, 10};
@@ -62,6 +66,9 @@ TEST(RotatedBounds, WholeMapAtQuarterTurnsAndBetween) {
     EXPECT_EQ(Rotated(100, 50, 3 * pi / 2), (R{50, 100, 0, 3276800}));
     EXPECT_EQ(Rotated(100, 50, -pi / 2), (R{50, 100, 0, 3276800}));
     EXPECT_EQ(Rotated(100, 50, 2 * pi + 5e-6), (R{100, 50, 0, 0}));
+    // Snapped, the turn is exact; 9e-6 radians off would show on a large map.
+    EXPECT_EQ(Rotated(100000, 100000, 2 * pi - 9e-6), (R{100000, 100000, 0, 0}));
+    EXPECT_EQ(Rotated(100000, 100000, 2e-5)[1], 100002);
     EXPECT_EQ(Rotated(100, 50, pi / 4), (R{106, 106, 3290207, -3290207}));
 }
 
