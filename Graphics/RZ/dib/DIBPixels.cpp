@@ -202,7 +202,7 @@ void DecodeDIBPixels(const BITMAPINFOHEADER* header, unsigned int rowBytes,
     const std::int32_t height = header->biHeight;
     // Pixels the setter would drop (outside the map) are never converted.
     const std::int32_t columns =
-        std::min(header->biWidth, static_cast<std::int32_t>(record->width));
+        std::min<std::int32_t>(header->biWidth, static_cast<std::int32_t>(record->width));
     const auto mapHeight = static_cast<std::int32_t>(record->height);
     if (height <= 0 || columns <= 0 || mapHeight <= 0) return;
     const std::uint32_t type = record->pixelType;
