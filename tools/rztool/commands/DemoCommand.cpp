@@ -54,9 +54,10 @@ int RunDemo(Arguments& arguments) {
         throw Failure("builtin.bmp does not import back to the pixels that were exported");
     WriteAndReload(reloaded.get(), directory, "roundtrip.bmp",
                    "builtin.bmp imported (RZDIB2KWPixMap) and exported again");
-    std::printf("  %-16s   (pixels survive exactly; dots per inch become pixels per metre\n"
-                "  %-16s   and back, truncated both ways, so 72 dpi returns as 71)\n",
-                "", "");
+    std::printf("  %-16s   (pixels survive exactly; the resolution goes from dots per inch\n"
+                "  %-16s   to pixels per metre and back, truncated both ways, and so loses\n"
+                "  %-16s   one dpi on each pass: 72, 71, 70)\n",
+                "", "", "");
 
     const OwnedPixMap grey = ConvertByPixelSetter(image.get(), PixelTypeGrey);
     WriteAndReload(grey.get(), directory, "grey.bmp",
