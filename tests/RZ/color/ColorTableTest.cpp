@@ -152,7 +152,8 @@ TEST(ColorTable, MatchesADirectRecount) {
             for (int a = 0; a < 3; ++a) cell.second[a] += c[a];
         }
     std::vector<std::pair<int, Element>> expected;
-    for (auto& [key, cell] : cells) {
+    for (auto& entry : cells) {
+        const auto& cell = entry.second;
         auto mean = [&](int a) {
             return int(std::trunc(cell.second[a] * (256.0 / cell.first) + 0.5));
         };
