@@ -84,7 +84,7 @@ bool SameBlock(KWPixMap** a, KWPixMap** b) {
            std::memcmp(*a, *b, static_cast<std::size_t>(size)) == 0;
 }
 
-KWPixelType DriverType(int bits) {
+KWPixelType PixelTypeChosenForBits(int bits) {
     return bits == 1 ? PixelTypeBlackWhite : bits == 8 ? PixelTypeGrey : PixelTypeARGB;
 }
 
@@ -112,7 +112,7 @@ TEST(DecodeDIBPixels, GivesExactlyWhatThePixelSetterGives) {
             // The driver's target type most of the time, any other type
             // sometimes; maps smaller or larger than the DIB now and then.
             const auto type =
-                random() % 3 ? DriverType(bits) : static_cast<KWPixelType>(random() % 4);
+                random() % 3 ? PixelTypeChosenForBits(bits) : static_cast<KWPixelType>(random() % 4);
             int mapWidth = width, mapHeight = height;
             if (random() % 5 == 0) mapWidth = 1 + static_cast<int>(random() % 90);
             if (random() % 5 == 0) mapHeight = 1 + static_cast<int>(random() % 7);

@@ -21,7 +21,8 @@ void PrintFileHeader(std::span<const unsigned char> file) {
     BITMAPFILEHEADER header;
     std::memcpy(&header, file.data(), sizeof header);
     std::printf("file header     signature '%c%c', size field %u, pixel data at byte %u\n",
-                header.bfType & 0xFF, header.bfType >> 8, header.bfSize, header.bfOffBits);
+                header.bfType & 0xFF, header.bfType >> 8, static_cast<unsigned>(header.bfSize),
+                static_cast<unsigned>(header.bfOffBits));
 }
 
 void PrintDIBHeader(std::span<const unsigned char> dib) {
