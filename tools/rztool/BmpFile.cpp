@@ -77,9 +77,11 @@ std::vector<unsigned char> BmpFromPackedDIB(std::span<const unsigned char> dib) 
     header.bfType = kBmpSignature;
     header.bfSize = static_cast<DWORD>(kFileHeaderSize + dib.size());
     header.bfOffBits = static_cast<DWORD>(kFileHeaderSize + (tableEnd ? *tableEnd : 0));
-    std::vector<unsigned char> file(kFileHeaderSize);
+    // Sized once and filled by copies: growing it with insert trips a false
+    // array-bounds warning in optimised builds.
+    std::vector<unsigned char> file(kFileHeaderSize + dib.size());
     std::memcpy(file.data(), &header, kFileHeaderSize);
-    file.insert(file.end(), dib.begin(), dib.end());
+    if (!dib.empty()) std::memcpy(file.data() + kFileHeaderSize, dib.data(), dib.size());
     return file;
 }
 
