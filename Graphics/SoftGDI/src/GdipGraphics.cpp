@@ -18,6 +18,23 @@ Status Register(GraphicsObject* graphics, GpGraphics** result) {
     return Ok;
 }
 
+// Reads one drawing setting of a live graphics object.
+template <class T> Status GetSetting(GpGraphics* graphics, T GraphicsObject::*setting, T* value) {
+    GraphicsObject* object = LiveGraphics(graphics);
+    if (object == nullptr || value == nullptr) return InvalidParameter;
+    *value = object->*setting;
+    return Ok;
+}
+
+// Stores one drawing setting when it lies in [first, last].
+template <class T>
+Status SetSetting(GpGraphics* graphics, T GraphicsObject::*setting, T value, T first, T last) {
+    GraphicsObject* object = LiveGraphics(graphics);
+    if (object == nullptr || value < first || value > last) return InvalidParameter;
+    object->*setting = value;
+    return Ok;
+}
+
 } // namespace
 
 extern "C" Status WINAPI Gdiplus::DllExports::GdipCreateFromHDC(HDC dc, GpGraphics** graphics) {
@@ -69,62 +86,41 @@ extern "C" Status WINAPI Gdiplus::DllExports::GdipDeleteGraphics(GpGraphics* gra
 
 extern "C" Status WINAPI Gdiplus::DllExports::GdipSetCompositingMode(GpGraphics* graphics,
                                                                      CompositingMode mode) {
-    GraphicsObject* object = LiveGraphics(graphics);
-    if (object == nullptr ||
-        (mode != CompositingModeSourceOver && mode != CompositingModeSourceCopy))
-        return InvalidParameter;
-    object->compositingMode = mode;
-    return Ok;
+    return SetSetting(graphics, &GraphicsObject::compositingMode, mode, CompositingModeSourceOver,
+                      CompositingModeSourceCopy);
 }
 
 extern "C" Status WINAPI Gdiplus::DllExports::GdipGetCompositingMode(GpGraphics* graphics,
                                                                      CompositingMode* mode) {
-    GraphicsObject* object = LiveGraphics(graphics);
-    if (object == nullptr || mode == nullptr) return InvalidParameter;
-    *mode = object->compositingMode;
-    return Ok;
+    return GetSetting(graphics, &GraphicsObject::compositingMode, mode);
 }
 
 // Quality is recorded only: compositing is always done in the one precise way.
 extern "C" Status WINAPI
 Gdiplus::DllExports::GdipSetCompositingQuality(GpGraphics* graphics, CompositingQuality quality) {
-    GraphicsObject* object = LiveGraphics(graphics);
-    if (object == nullptr || quality < CompositingQualityDefault ||
-        quality > CompositingQualityAssumeLinear)
-        return InvalidParameter;
-    object->compositingQuality = quality;
-    return Ok;
+    return SetSetting(graphics, &GraphicsObject::compositingQuality, quality,
+                      CompositingQualityDefault, CompositingQualityAssumeLinear);
 }
 
 extern "C" Status WINAPI
 Gdiplus::DllExports::GdipGetCompositingQuality(GpGraphics* graphics, CompositingQuality* quality) {
-    GraphicsObject* object = LiveGraphics(graphics);
-    if (object == nullptr || quality == nullptr) return InvalidParameter;
-    *quality = object->compositingQuality;
-    return Ok;
+    return GetSetting(graphics, &GraphicsObject::compositingQuality, quality);
 }
 
 extern "C" Status WINAPI Gdiplus::DllExports::GdipSetInterpolationMode(GpGraphics* graphics,
                                                                        InterpolationMode mode) {
-    GraphicsObject* object = LiveGraphics(graphics);
-    if (object == nullptr || mode < InterpolationModeDefault ||
-        mode > InterpolationModeHighQualityBicubic)
-        return InvalidParameter;
     // As published, the two generic settings stand for concrete modes.
     if (mode == InterpolationModeDefault || mode == InterpolationModeLowQuality)
         mode = InterpolationModeBilinear;
     else if (mode == InterpolationModeHighQuality)
         mode = InterpolationModeHighQualityBicubic;
-    object->interpolationMode = mode;
-    return Ok;
+    return SetSetting(graphics, &GraphicsObject::interpolationMode, mode, InterpolationModeDefault,
+                      InterpolationModeHighQualityBicubic);
 }
 
 extern "C" Status WINAPI Gdiplus::DllExports::GdipGetInterpolationMode(GpGraphics* graphics,
                                                                        InterpolationMode* mode) {
-    GraphicsObject* object = LiveGraphics(graphics);
-    if (object == nullptr || mode == nullptr) return InvalidParameter;
-    *mode = object->interpolationMode;
-    return Ok;
+    return GetSetting(graphics, &GraphicsObject::interpolationMode, mode);
 }
 
 extern "C" Status WINAPI Gdiplus::DllExports::GdipSetWorldTransform(GpGraphics* graphics,
