@@ -163,23 +163,34 @@ Status Draw(GraphicsObject* g, ImageObject* image, double dx, double dy, double 
     return render(target);
 }
 
-} // namespace
-
-extern "C" Status WINAPI Gdiplus::DllExports::GdipDrawImageRectRectI(
-    GpGraphics* graphics, GpImage* image, INT x, INT y, INT width, INT height, INT sourceX,
-    INT sourceY, INT sourceWidth, INT sourceHeight, Unit sourceUnit,
-    const GpImageAttributes* attributes, DrawImageAbort, void*) {
+// Checks the objects a draw names, then runs it; no exception leaves.
+template <class DrawFn>
+Status CheckedDraw(GpGraphics* graphics, GpImage* image, const GpImageAttributes* attributes,
+                   DrawFn draw) {
     GraphicsObject* g = LiveGraphics(graphics);
     ImageObject* source = LiveImage(image);
     if (g == nullptr || source == nullptr) return InvalidParameter;
     const AttributesObject* a = LiveAttributes(attributes);
     if (attributes != nullptr && a == nullptr) return InvalidParameter;
     try {
-        return Draw(g, source, x, y, width, height, {sourceX, sourceY, sourceWidth, sourceHeight},
-                    sourceUnit, a);
+        return draw(g, source, a);
     } catch (...) {
         return OutOfMemory;
     }
+}
+
+} // namespace
+
+extern "C" Status WINAPI Gdiplus::DllExports::GdipDrawImageRectRectI(
+    GpGraphics* graphics, GpImage* image, INT x, INT y, INT width, INT height, INT sourceX,
+    INT sourceY, INT sourceWidth, INT sourceHeight, Unit sourceUnit,
+    const GpImageAttributes* attributes, DrawImageAbort, void*) {
+    return CheckedDraw(graphics, image, attributes,
+                       [&](GraphicsObject* g, ImageObject* source, const AttributesObject* a) {
+                           return Draw(g, source, x, y, width, height,
+                                       {sourceX, sourceY, sourceWidth, sourceHeight}, sourceUnit,
+                                       a);
+                       });
 }
 
 // Source rectangles are taken to whole pixels.
@@ -187,18 +198,12 @@ extern "C" Status WINAPI Gdiplus::DllExports::GdipDrawImageRectRect(
     GpGraphics* graphics, GpImage* image, REAL x, REAL y, REAL width, REAL height, REAL sourceX,
     REAL sourceY, REAL sourceWidth, REAL sourceHeight, Unit sourceUnit,
     const GpImageAttributes* attributes, DrawImageAbort, void*) {
-    GraphicsObject* g = LiveGraphics(graphics);
-    ImageObject* source = LiveImage(image);
-    if (g == nullptr || source == nullptr) return InvalidParameter;
-    const AttributesObject* a = LiveAttributes(attributes);
-    if (attributes != nullptr && a == nullptr) return InvalidParameter;
     for (float v : {sourceX, sourceY, sourceWidth, sourceHeight})
         if (!std::isfinite(v) || std::fabs(v) > 1e9f) return InvalidParameter;
     const SourceRect r{int(std::lround(sourceX)), int(std::lround(sourceY)),
                        int(std::lround(sourceWidth)), int(std::lround(sourceHeight))};
-    try {
-        return Draw(g, source, x, y, width, height, r, sourceUnit, a);
-    } catch (...) {
-        return OutOfMemory;
-    }
+    return CheckedDraw(graphics, image, attributes,
+                       [&](GraphicsObject* g, ImageObject* source, const AttributesObject* a) {
+                           return Draw(g, source, x, y, width, height, r, sourceUnit, a);
+                       });
 }
