@@ -270,11 +270,27 @@ inline int FixedTaps(ResampleFilter filter, double t, float* w) {
     return int(base) - 1;
 }
 
-// Weighted premultiplied sum of an n x n block of source pixels starting at
-// line, all inside the source; writes blue, green, red, alpha to o. Each
-// pixel enters as (b, g, r, 255) times weight x alpha, so one vector
-// multiply-add premultiplies and weighs it, and the alpha lane sums
-// weight x alpha x 255.
+// Weighted premultiplied sum of an nu x nv block of source pixels starting
+// at line, all inside the source; writes blue, green, red, alpha to o.
+inline void InteriorSumAny(const std::uint8_t* line, std::ptrdiff_t stride, int nu, int nv,
+                           const float* wu, const float* wv, float* o) {
+    float b = 0, g = 0, r = 0, a = 0;
+    for (int kj = 0; kj < nv; ++kj, line += stride) {
+        float rb = 0, rg = 0, rr = 0, ra = 0;
+        for (int ki = 0; ki < nu; ++ki) {
+            const std::uint8_t* p = line + 4 * ki;
+            const float wa = wu[ki] * float(p[3]);
+            rb += wa * float(p[0]), rg += wa * float(p[1]), rr += wa * float(p[2]);
+            ra += wa;
+        }
+        b += wv[kj] * rb, g += wv[kj] * rg, r += wv[kj] * rr, a += wv[kj] * ra;
+    }
+    o[0] = b * kInv255, o[1] = g * kInv255, o[2] = r * kInv255, o[3] = a;
+}
+
+// InteriorSumAny for a fixed n x n block. Each pixel enters as (b, g, r, 255) times weight x alpha,
+// so one vector multiply-add premultiplies and weighs it, and the alpha lane sums weight x alpha x
+// 255.
 template <int N>
 inline void InteriorSum(const std::uint8_t* line, std::ptrdiff_t stride, const float* wu,
                         const float* wv, float* o) {
@@ -295,35 +311,8 @@ inline void InteriorSum(const std::uint8_t* line, std::ptrdiff_t stride, const f
     }
     _mm_storeu_ps(o, _mm_mul_ps(sum, _mm_set1_ps(kInv255)));
 #else
-    float b = 0, g = 0, r = 0, a = 0;
-    for (int kj = 0; kj < N; ++kj, line += stride) {
-        float rb = 0, rg = 0, rr = 0, ra = 0;
-        for (int ki = 0; ki < N; ++ki) {
-            const std::uint8_t* p = line + 4 * ki;
-            const float wa = wu[ki] * float(p[3]);
-            rb += wa * float(p[0]), rg += wa * float(p[1]), rr += wa * float(p[2]);
-            ra += wa;
-        }
-        b += wv[kj] * rb, g += wv[kj] * rg, r += wv[kj] * rr, a += wv[kj] * ra;
-    }
-    o[0] = b * kInv255, o[1] = g * kInv255, o[2] = r * kInv255, o[3] = a;
+    InteriorSumAny(line, stride, N, N, wu, wv, o);
 #endif
-}
-
-inline void InteriorSumAny(const std::uint8_t* line, std::ptrdiff_t stride, int nu, int nv,
-                           const float* wu, const float* wv, float* o) {
-    float b = 0, g = 0, r = 0, a = 0;
-    for (int kj = 0; kj < nv; ++kj, line += stride) {
-        float rb = 0, rg = 0, rr = 0, ra = 0;
-        for (int ki = 0; ki < nu; ++ki) {
-            const std::uint8_t* p = line + 4 * ki;
-            const float wa = wu[ki] * float(p[3]);
-            rb += wa * float(p[0]), rg += wa * float(p[1]), rr += wa * float(p[2]);
-            ra += wa;
-        }
-        b += wv[kj] * rb, g += wv[kj] * rg, r += wv[kj] * rr, a += wv[kj] * ra;
-    }
-    o[0] = b * kInv255, o[1] = g * kInv255, o[2] = r * kInv255, o[3] = a;
 }
 
 bool ResampleAffine(const ResampleSource& source, const AffineMap& m,
@@ -354,7 +343,8 @@ bool ResampleAffine(const ResampleSource& source, const AffineMap& m,
     }
     const Premultiplied border = Premultiply(options.border);
     // Unstretched kernels have a fixed number of taps with closed-form weights.
-    const bool fixed = ku.filter != ResampleFilter::Nearest && ku.scale == 1.0 && kv.scale == 1.0;
+    const bool fixed = ku.scale == 1.0 && kv.scale == 1.0;
+    const int fixedTaps = ku.filter == ResampleFilter::Bicubic ? 4 : 2;
 
     for (int y = y0; y < y1; ++y) {
         const double dy = y + 0.5 - m.f;
@@ -386,9 +376,9 @@ bool ResampleAffine(const ResampleSource& source, const AffineMap& m,
         if (x0 >= x1) continue;
 
         float* o = out.data();
-        for (int x = x0; x < x1; ++x, o += 4) {
-            const double u = u0 + iux * x, v = v0 + ivx * x;
-            if (ku.filter == ResampleFilter::Nearest) {
+        if (ku.filter == ResampleFilter::Nearest) {
+            for (int x = x0; x < x1; ++x, o += 4) {
+                const double u = u0 + iux * x, v = v0 + ivx * x;
                 const int i = std::min(int(u), source.width - 1);
                 const int j = std::min(int(v), source.height - 1);
                 const std::uint8_t* p =
@@ -396,18 +386,21 @@ bool ResampleAffine(const ResampleSource& source, const AffineMap& m,
                 const float fa = float(p[3]) * kInv255;
                 o[0] = float(p[0]) * fa, o[1] = float(p[1]) * fa, o[2] = float(p[2]) * fa;
                 o[3] = float(p[3]);
-                continue;
             }
+            sink.Row(y, x0, x1 - x0, out.data());
+            continue;
+        }
+        for (int x = x0; x < x1; ++x, o += 4) {
+            const double u = u0 + iux * x, v = v0 + ivx * x;
             int iFirst = 0, jFirst = 0, nu = 0, nv = 0;
             if (fixed) {
-                nu = nv = ku.filter == ResampleFilter::Bicubic ? 4 : 2;
+                nu = nv = fixedTaps;
                 iFirst = FixedTaps(ku.filter, Snap(u - 0.5), wu.data());
                 jFirst = FixedTaps(kv.filter, Snap(v - 0.5), wv.data());
             } else {
                 nu = Taps(ku, Snap(u - 0.5), &iFirst, wu.data());
                 nv = Taps(kv, Snap(v - 0.5), &jFirst, wv.data());
             }
-            float b = 0, g = 0, r = 0, a = 0;
             const bool interior = iFirst >= 0 && iFirst + nu <= source.width && jFirst >= 0 &&
                                   jFirst + nv <= source.height;
             if (interior) {
@@ -421,24 +414,24 @@ bool ResampleAffine(const ResampleSource& source, const AffineMap& m,
                     InteriorSumAny(line, source.stride, nu, nv, wu.data(), wv.data(), o);
                 continue;
             }
-            {
-                for (int kj = 0; kj < nv; ++kj) {
-                    const int row = MapIndex(jFirst + kj, source.height, options.edgeY);
-                    const std::uint8_t* line =
-                        row >= 0 ? source.pixels + std::ptrdiff_t(row) * source.stride : nullptr;
-                    for (int ki = 0; ki < nu; ++ki) {
-                        const float weight = wv[std::size_t(kj)] * wu[std::size_t(ki)];
-                        const int column = MapIndex(iFirst + ki, source.width, options.edgeX);
-                        if (line == nullptr || column < 0) {
-                            b += weight * border.b, g += weight * border.g;
-                            r += weight * border.r, a += weight * border.a;
-                            continue;
-                        }
-                        const std::uint8_t* p = line + 4 * std::size_t(column);
-                        const float fa = weight * float(p[3]) * kInv255;
-                        b += fa * float(p[0]), g += fa * float(p[1]), r += fa * float(p[2]);
-                        a += weight * float(p[3]);
+            // Taps outside the source are mapped by the edge modes or take the border.
+            float b = 0, g = 0, r = 0, a = 0;
+            for (int kj = 0; kj < nv; ++kj) {
+                const int row = MapIndex(jFirst + kj, source.height, options.edgeY);
+                const std::uint8_t* line =
+                    row >= 0 ? source.pixels + std::ptrdiff_t(row) * source.stride : nullptr;
+                for (int ki = 0; ki < nu; ++ki) {
+                    const float weight = wv[std::size_t(kj)] * wu[std::size_t(ki)];
+                    const int column = MapIndex(iFirst + ki, source.width, options.edgeX);
+                    if (line == nullptr || column < 0) {
+                        b += weight * border.b, g += weight * border.g;
+                        r += weight * border.r, a += weight * border.a;
+                        continue;
                     }
+                    const std::uint8_t* p = line + 4 * std::size_t(column);
+                    const float fa = weight * float(p[3]) * kInv255;
+                    b += fa * float(p[0]), g += fa * float(p[1]), r += fa * float(p[2]);
+                    a += weight * float(p[3]);
                 }
             }
             o[0] = b, o[1] = g, o[2] = r, o[3] = a;
