@@ -40,6 +40,17 @@ Status DrawWith(Graphics& g, ArgbImage& source, const Rect& target,
                        attributes);
 }
 
+// Copies all of source onto all of target with the given filter, edges mirrored or left bare.
+Status DrawScaled(ArgbImage& source, ArgbImage& target, InterpolationMode mode,
+                  bool mirrored = true) {
+    Graphics g(target.bitmap.get());
+    g.SetCompositingMode(CompositingModeSourceCopy);
+    g.SetInterpolationMode(mode);
+    ImageAttributes attributes;
+    if (mirrored) attributes.SetWrapMode(WrapModeTileFlipXY);
+    return DrawWith(g, source, Rect(0, 0, target.width, target.height), &attributes);
+}
+
 TEST(GdiPlusExactness, IdentityDrawsReproduceTheSourceInEveryMode) {
     for (InterpolationMode mode : {InterpolationModeNearestNeighbor, InterpolationModeBilinear,
                                    InterpolationModeBicubic, InterpolationModeHighQualityBicubic}) {
@@ -104,12 +115,7 @@ TEST(GdiPlusFilters, DoublingAStepEdgeIsSmoothAndInRange) {
     ArgbImage source(8, 4), target(16, 8);
     for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 8; ++x) source.At(x, y) = x < 4 ? 0xFF000000u : 0xFFFFFFFFu;
-    Graphics g(target.bitmap.get());
-    g.SetCompositingMode(CompositingModeSourceCopy);
-    g.SetInterpolationMode(InterpolationModeHighQualityBicubic);
-    ImageAttributes attributes;
-    attributes.SetWrapMode(WrapModeTileFlipXY);
-    ASSERT_EQ(DrawWith(g, source, Rect(0, 0, 16, 8), &attributes), Ok);
+    ASSERT_EQ(DrawScaled(source, target, InterpolationModeHighQualityBicubic), Ok);
     for (int y = 0; y < 8; ++y) {
         int intermediate = 0;
         for (int x = 0; x < 16; ++x) {
@@ -131,33 +137,19 @@ TEST(GdiPlusFilters, ShrinkingACheckerboardByFourGivesMidGrey) {
     ArgbImage source(64, 64), target(16, 16);
     for (int y = 0; y < 64; ++y)
         for (int x = 0; x < 64; ++x) source.At(x, y) = (x + y) % 2 ? 0xFFFFFFFFu : 0xFF000000u;
-    Graphics g(target.bitmap.get());
-    g.SetCompositingMode(CompositingModeSourceCopy);
-    g.SetInterpolationMode(InterpolationModeHighQualityBicubic);
-    ImageAttributes attributes;
-    attributes.SetWrapMode(WrapModeTileFlipXY);
-    ASSERT_EQ(DrawWith(g, source, Rect(0, 0, 16, 16), &attributes), Ok);
+    ASSERT_EQ(DrawScaled(source, target, InterpolationModeHighQualityBicubic), Ok);
     for (auto p : target.pixels)
         for (int shift : {0, 8, 16}) EXPECT_NEAR(double(Channel(p, shift)), 127.5, 6.0);
     // Without widening the kernel, the same reduction aliases.
     ArgbImage plain(16, 16);
-    Graphics g2(plain.bitmap.get());
-    g2.SetCompositingMode(CompositingModeSourceCopy);
-    g2.SetInterpolationMode(InterpolationModeNearestNeighbor);
-    ASSERT_EQ(DrawWith(g2, source, Rect(0, 0, 16, 16), &attributes), Ok);
+    ASSERT_EQ(DrawScaled(source, plain, InterpolationModeNearestNeighbor), Ok);
     EXPECT_TRUE(Channel(plain.At(0, 0), 8) == 0 || Channel(plain.At(0, 0), 8) == 255);
 }
 
 TEST(GdiPlusFilters, OutsideTheSourceIsTransparentUnlessMirrored) {
     ArgbImage source(4, 4, 0xFF808080u), bare(8, 8), mirrored(8, 8);
-    for (auto* target : {&bare, &mirrored}) {
-        Graphics g(target->bitmap.get());
-        g.SetCompositingMode(CompositingModeSourceCopy);
-        g.SetInterpolationMode(InterpolationModeHighQualityBicubic);
-        ImageAttributes attributes;
-        if (target == &mirrored) attributes.SetWrapMode(WrapModeTileFlipXY);
-        ASSERT_EQ(DrawWith(g, source, Rect(0, 0, 8, 8), &attributes), Ok);
-    }
+    ASSERT_EQ(DrawScaled(source, bare, InterpolationModeHighQualityBicubic, false), Ok);
+    ASSERT_EQ(DrawScaled(source, mirrored, InterpolationModeHighQualityBicubic), Ok);
     EXPECT_LT(Channel(bare.At(0, 0), 24), 255u);
     EXPECT_EQ(Channel(bare.At(4, 4), 24), 255u);
     EXPECT_EQ(Channel(bare.At(0, 0), 16), 0x80u); // colour unchanged: resampled premultiplied
