@@ -7,15 +7,7 @@
 namespace {
 
 BITMAPINFOHEADER BitFieldsHeader(int width, int height, int bits) {
-    BITMAPINFOHEADER h{};
-    h.biSize = 40;
-    h.biWidth = width;
-    h.biHeight = height;
-    h.biPlanes = 1;
-    h.biBitCount = static_cast<WORD>(bits);
-    h.biCompression = BI_BITFIELDS;
-    h.biSizeImage = 1;
-    return h;
+    return dibtest::Header(width, height, bits, 0, BI_BITFIELDS, 1);
 }
 
 std::uint16_t Normalize16(std::uint16_t pixel, unsigned r, unsigned g, unsigned b) {

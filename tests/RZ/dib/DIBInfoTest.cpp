@@ -5,20 +5,7 @@
 
 namespace {
 
-BITMAPINFOHEADER Header(std::int32_t width, std::int32_t height, int bits,
-                        std::uint32_t clrUsed = 0, std::uint32_t compression = 0,
-                        std::uint32_t sizeImage = 0) {
-    BITMAPINFOHEADER h{};
-    h.biSize = 40;
-    h.biWidth = width;
-    h.biHeight = height;
-    h.biPlanes = 1;
-    h.biBitCount = static_cast<WORD>(bits);
-    h.biClrUsed = clrUsed;
-    h.biCompression = compression;
-    h.biSizeImage = sizeImage;
-    return h;
-}
+using dibtest::Header;
 
 struct Info {
     int result;

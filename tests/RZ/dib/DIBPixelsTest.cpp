@@ -6,6 +6,7 @@
 #include "DIBDecoding.h"
 #include "DIBTestSupport.h"
 
+using dibtest::Header;
 using dibtest::MapOwner;
 
 namespace {
@@ -68,16 +69,6 @@ void ReferenceDecode(const BITMAPINFOHEADER& header, unsigned rowBytes, const un
     }
 }
 
-BITMAPINFOHEADER Header(int width, int height, int bits) {
-    BITMAPINFOHEADER h{};
-    h.biSize = 40;
-    h.biWidth = width;
-    h.biHeight = height;
-    h.biPlanes = 1;
-    h.biBitCount = static_cast<WORD>(bits);
-    return h;
-}
-
 bool SameBlock(KWPixMap** a, KWPixMap** b) {
     const int size = BMGetHandleSize(reinterpret_cast<const char* const*>(a));
     return size == BMGetHandleSize(reinterpret_cast<const char* const*>(b)) &&
@@ -111,8 +102,8 @@ TEST(DecodeDIBPixels, GivesExactlyWhatThePixelSetterGives) {
                             static_cast<BYTE>(random()), static_cast<BYTE>(random())};
             // The driver's target type most of the time, any other type
             // sometimes; maps smaller or larger than the DIB now and then.
-            const auto type =
-                random() % 3 ? PixelTypeChosenForBits(bits) : static_cast<KWPixelType>(random() % 4);
+            const auto type = random() % 3 ? PixelTypeChosenForBits(bits)
+                                           : static_cast<KWPixelType>(random() % 4);
             int mapWidth = width, mapHeight = height;
             if (random() % 5 == 0) mapWidth = 1 + static_cast<int>(random() % 90);
             if (random() % 5 == 0) mapHeight = 1 + static_cast<int>(random() % 7);

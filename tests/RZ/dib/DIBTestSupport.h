@@ -69,6 +69,22 @@ InfoHeader(std::int32_t width, std::int32_t height, int bits, std::uint32_t comp
     return out;
 }
 
+// The same header as a struct, for the internal decoding steps.
+inline BITMAPINFOHEADER Header(std::int32_t width, std::int32_t height, int bits,
+                               std::uint32_t clrUsed = 0, std::uint32_t compression = 0,
+                               std::uint32_t sizeImage = 0) {
+    BITMAPINFOHEADER h{};
+    h.biSize = 40;
+    h.biWidth = width;
+    h.biHeight = height;
+    h.biPlanes = 1;
+    h.biBitCount = static_cast<WORD>(bits);
+    h.biClrUsed = clrUsed;
+    h.biCompression = compression;
+    h.biSizeImage = sizeImage;
+    return h;
+}
+
 inline void Append(std::vector<unsigned char>& out, const std::vector<unsigned char>& more) {
     out.insert(out.end(), more.begin(), more.end());
 }
