@@ -39,6 +39,13 @@ void ImportFile(const fs::path& path, Imported* result) {
     dibtest::Import(std::vector<unsigned char>(file.begin() + 14, file.end()), result);
 }
 
+// Imports a picture of the good set, which must import without error.
+::testing::AssertionResult ImportGood(const char* name, Imported* result) {
+    ImportFile(kCorpus / "g" / name, result);
+    if (result->code == 0) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << name << " gives " << result->code;
+}
+
 std::vector<fs::path> FilesIn(const char* folder) {
     std::vector<fs::path> files;
     if (fs::is_directory(kCorpus / folder))
@@ -108,8 +115,7 @@ TEST(DIBCorpus, TheTwentyFourBitPictureMatchesItsRawBytes) {
     REQUIRE_CORPUS();
     const auto file = ReadFile(kCorpus / "g" / "rgb24.bmp");
     Imported imported;
-    ImportFile(kCorpus / "g" / "rgb24.bmp", &imported);
-    ASSERT_EQ(imported.code, 0);
+    ASSERT_TRUE(ImportGood("rgb24.bmp", &imported));
     const std::uint32_t offset = U32(file, 10);
     const int width = 127, height = 64, rowBytes = (width * 24 + 31) / 32 * 4;
     for (int y = 0; y < height; ++y)
@@ -143,12 +149,10 @@ TEST(DIBCorpus, EncodingsOfOnePictureAgree) {
         {"pal1.bmp", "pal1wb.bmp", "pal1bg.bmp"}};
     for (const auto& group : groups) {
         Imported first;
-        ImportFile(kCorpus / "g" / group[0], &first);
-        ASSERT_EQ(first.code, 0) << group[0];
+        ASSERT_TRUE(ImportGood(group[0], &first));
         for (std::size_t i = 1; i < group.size(); ++i) {
             Imported other;
-            ImportFile(kCorpus / "g" / group[i], &other);
-            ASSERT_EQ(other.code, 0) << group[i];
+            ASSERT_TRUE(ImportGood(group[i], &other));
             EXPECT_TRUE(SameMap(first.Map(), other.Map())) << group[0] << " vs " << group[i];
         }
     }
@@ -157,10 +161,8 @@ TEST(DIBCorpus, EncodingsOfOnePictureAgree) {
 TEST(DIBCorpus, FiveBitComponentsStayCloseToTheTwentyFourBitPicture) {
     REQUIRE_CORPUS();
     Imported full, reduced;
-    ImportFile(kCorpus / "g" / "rgb24.bmp", &full);
-    ImportFile(kCorpus / "g" / "rgb16.bmp", &reduced);
-    ASSERT_EQ(full.code, 0);
-    ASSERT_EQ(reduced.code, 0);
+    ASSERT_TRUE(ImportGood("rgb24.bmp", &full));
+    ASSERT_TRUE(ImportGood("rgb16.bmp", &reduced));
     // A component c of the 24-bit picture is stored as about c >> 3 and
     // read back as x -> (x << 3) | x, which lies between 8x and 8x + 31:
     // at most 8 below c, at most 31 above it.
@@ -184,10 +186,8 @@ TEST(DIBCorpus, PalettedPicturesKeepTheirLightness) {
     // The 8-bit picture imports as grey levels; they follow the lightness of
     // the 24-bit picture it was reduced from.
     Imported grey, colour;
-    ImportFile(kCorpus / "g" / "pal8.bmp", &grey);
-    ImportFile(kCorpus / "g" / "rgb24.bmp", &colour);
-    ASSERT_EQ(grey.code, 0);
-    ASSERT_EQ(colour.code, 0);
+    ASSERT_TRUE(ImportGood("pal8.bmp", &grey));
+    ASSERT_TRUE(ImportGood("rgb24.bmp", &colour));
     long long total = 0;
     for (int y = 0; y < 64; ++y)
         for (int x = 0; x < 127; ++x) {
