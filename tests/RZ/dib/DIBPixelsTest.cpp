@@ -79,6 +79,18 @@ KWPixelType PixelTypeChosenForBits(int bits) {
     return bits == 1 ? PixelTypeBlackWhite : bits == 8 ? PixelTypeGrey : PixelTypeARGB;
 }
 
+// Decodes one stored row into an ARGB map and reads every pixel back.
+std::vector<std::vector<unsigned char>> DecodedARGBRow(int width, int bits,
+                                                       const unsigned char* row,
+                                                       const RGBQUAD* palette, std::size_t count) {
+    MapOwner map(RZCreateKWPixMap(width, 1, 72, 72, PixelTypeARGB));
+    const BITMAPINFOHEADER h = Header(width, 1, bits);
+    DecodeDIBPixels(&h, 4, row, palette, count, map.map);
+    std::vector<std::vector<unsigned char>> pixels;
+    for (int x = 0; x < width; ++x) pixels.push_back(dibtest::Pixel(map.map, x, 0));
+    return pixels;
+}
+
 } // namespace
 
 TEST(DecodeDIBPixels, GivesExactlyWhatThePixelSetterGives) {
@@ -125,25 +137,15 @@ TEST(DecodeDIBPixels, GivesExactlyWhatThePixelSetterGives) {
 
 TEST(DecodeDIBPixels, ConvertsTheWorkedPixelValues) {
     const RGBQUAD palette[3] = {{1, 2, 3, 4}, {10, 20, 30, 40}, {100, 110, 120, 130}};
-    {
-        // 16 bits: 0x4210 is grey 144 (not 132), 0x7C00 pure red.
-        const unsigned char row[4] = {0x10, 0x42, 0x00, 0x7C};
-        MapOwner map(RZCreateKWPixMap(2, 1, 72, 72, PixelTypeARGB));
-        const BITMAPINFOHEADER h = Header(2, 1, 16);
-        DecodeDIBPixels(&h, 4, row, nullptr, 0, map.map);
-        EXPECT_EQ(dibtest::Pixel(map.map, 0, 0), (std::vector<unsigned char>{0, 144, 144, 144}));
-        EXPECT_EQ(dibtest::Pixel(map.map, 1, 0), (std::vector<unsigned char>{0, 255, 0, 0}));
-    }
-    {
-        // 4 bits: byte 0x12 gives entries 1 and 2; index 3 is past the palette.
-        const unsigned char row[4] = {0x12, 0x30, 0, 0};
-        MapOwner map(RZCreateKWPixMap(3, 1, 72, 72, PixelTypeARGB));
-        const BITMAPINFOHEADER h = Header(3, 1, 4);
-        DecodeDIBPixels(&h, 4, row, palette, 3, map.map);
-        EXPECT_EQ(dibtest::Pixel(map.map, 0, 0), (std::vector<unsigned char>{40, 30, 20, 10}));
-        EXPECT_EQ(dibtest::Pixel(map.map, 1, 0), (std::vector<unsigned char>{130, 120, 110, 100}));
-        EXPECT_EQ(dibtest::Pixel(map.map, 2, 0), (std::vector<unsigned char>{0, 0, 0, 0}));
-    }
+    // 16 bits: 0x4210 is grey 144 (not 132), 0x7C00 pure red.
+    const unsigned char row16[4] = {0x10, 0x42, 0x00, 0x7C};
+    EXPECT_EQ(DecodedARGBRow(2, 16, row16, nullptr, 0),
+              (std::vector<std::vector<unsigned char>>{{0, 144, 144, 144}, {0, 255, 0, 0}}));
+    // 4 bits: byte 0x12 gives entries 1 and 2; index 3 is past the palette.
+    const unsigned char row4[4] = {0x12, 0x30, 0, 0};
+    EXPECT_EQ(DecodedARGBRow(3, 4, row4, palette, 3),
+              (std::vector<std::vector<unsigned char>>{
+                  {40, 30, 20, 10}, {130, 120, 110, 100}, {0, 0, 0, 0}}));
     {
         // 1 bit, palette listing white first: byte 0x80 gives entry 1 (black)
         // at column 0 and entry 0 (white) at columns 1 to 7.
