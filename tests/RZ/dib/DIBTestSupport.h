@@ -89,16 +89,16 @@ inline void Append(std::vector<unsigned char>& out, const std::vector<unsigned c
     out.insert(out.end(), more.begin(), more.end());
 }
 
-// Imports bytes; the map (if any) is owned by the result.
+// Imports bytes; the map (if any) is owned by the result. Returns the code.
 struct Imported {
     short code = 0;
     MapOwner owner;
     KWPixMap** Map() const { return owner.map; }
 };
 
-inline void Import(const std::vector<unsigned char>& dib, Imported* result) {
-    result->code = RZDIB2KWPixMap(reinterpret_cast<const char*>(dib.data()),
-                                  static_cast<unsigned int>(dib.size()), &result->owner.map);
+inline short Import(const std::vector<unsigned char>& dib, Imported* result) {
+    return result->code = RZDIB2KWPixMap(reinterpret_cast<const char*>(dib.data()),
+                                         static_cast<unsigned int>(dib.size()), &result->owner.map);
 }
 
 inline std::vector<unsigned char> Pixel(KWPixMap** map, int x, int y) {
