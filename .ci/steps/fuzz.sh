@@ -3,8 +3,8 @@
 # UndefinedBehaviorSanitizer) and runs it for a fixed number of inputs from
 # the BMP corpus seeds. Any crash, leak, sanitizer report or broken
 # invariant fails the step; the offending input is left in build/fuzz/.
-# A time cap keeps the step bounded on a machine where memory mapping is far
-# slower than usual; the final statistics say how many inputs ran.
+# A time cap keeps the step bounded on a machine that runs it far slower
+# than usual; the final statistics say how many inputs ran.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 
