@@ -62,8 +62,12 @@ bool SameMap(KWPixMap** a, KWPixMap** b) {
            std::memcmp(*a, *b, static_cast<std::size_t>(size)) == 0;
 }
 
+// CI requires the corpus; elsewhere its absence skips these tests.
 #define REQUIRE_CORPUS()                                                                           \
-    if (!fs::is_directory(kCorpus / "g")) GTEST_SKIP() << "no BMP corpus at " << kCorpus
+    if (!fs::is_directory(kCorpus / "g")) {                                                        \
+        if (RZ_REQUIRE_BMP_CORPUS) FAIL() << "no BMP corpus at " << kCorpus;                       \
+        GTEST_SKIP() << "no BMP corpus at " << kCorpus << " (set RZ_BMP_CORPUS_DIR)";              \
+    }
 
 } // namespace
 
