@@ -22,10 +22,9 @@ std::vector<unsigned char> Random(std::size_t n, std::mt19937& random) {
 }
 
 std::vector<unsigned char> Greys(int count) {
-    std::vector<unsigned char> table;
+    std::vector<unsigned char> table(4 * static_cast<std::size_t>(count), 0);
     for (int i = 0; i < count; ++i)
-        table.insert(table.end(), {static_cast<unsigned char>(i), static_cast<unsigned char>(i),
-                                   static_cast<unsigned char>(i), 0});
+        for (int c = 0; c < 3; ++c) table[4 * static_cast<std::size_t>(i) + c] = static_cast<unsigned char>(i);
     return table;
 }
 
