@@ -3,6 +3,9 @@
 #include <cstring>
 #include <new>
 
+#include "SoftGDI/TestSupport.h"
+#include "TestHooks.h"
+
 namespace softgdi {
 
 GdiState& GdiState::Instance() {
@@ -11,7 +14,7 @@ GdiState& GdiState::Instance() {
 }
 
 std::uintptr_t GdiState::Add(std::unique_ptr<GdiObject> object) {
-    if (!object) return 0;
+    if (!object || CreationFails()) return 0;
     try {
         const std::uintptr_t handle = next_;
         objects_.emplace(handle, std::move(object));
@@ -20,6 +23,14 @@ std::uintptr_t GdiState::Add(std::unique_ptr<GdiObject> object) {
     } catch (const std::bad_alloc&) {
         return 0;
     }
+}
+
+std::int64_t GdiState::LiveObjects() const {
+    std::int64_t count = 0;
+    for (const auto& [handle, object] : objects_)
+        count += object->kind != ObjectKind::Bitmap ||
+                 !static_cast<const BitmapObject&>(*object).permanent;
+    return count;
 }
 
 void GdiState::Remove(std::uintptr_t handle) {
@@ -112,3 +123,9 @@ std::vector<Argb> DefaultColourTable(int bitCount) {
 }
 
 } // namespace softgdi
+
+extern "C" std::int64_t SoftGdiLiveGdiObjects() {
+    softgdi::GdiState& state = softgdi::GdiState::Instance();
+    std::lock_guard<std::mutex> lock(state.Lock());
+    return state.LiveObjects();
+}

@@ -56,6 +56,8 @@ public:
     // Registers an object and returns its handle value, 0 when out of memory.
     std::uintptr_t Add(std::unique_ptr<GdiObject> object);
     void Remove(std::uintptr_t handle);
+    // Objects alive, the permanent stock and screen bitmaps left out.
+    std::int64_t LiveObjects() const;
     GdiObject* Find(std::uintptr_t handle, ObjectKind kind);
 
     DeviceContextObject* FindDC(HDC dc) {

@@ -1,8 +1,15 @@
+// The registry that tells live GDI+ objects from anything else a caller may
+// pass, and GDI+'s own memory (GdipAlloc); both are counted for the tests.
 #include "GdipObjects.h"
 
+#include <atomic>
+#include <cstdlib>
 #include <mutex>
 #include <new>
 #include <unordered_map>
+
+#include "SoftGDI/TestSupport.h"
+#include "TestHooks.h"
 
 namespace softgdi {
 
@@ -13,6 +20,9 @@ struct Registry {
     std::unordered_map<const void*, GdipKind> live;
 };
 
+// GdipAlloc blocks not yet freed.
+std::atomic<std::int64_t> g_allocatedBlocks{0};
+
 Registry& TheRegistry() {
     static Registry* registry = new Registry; // outlives every static destructor
     return *registry;
@@ -21,6 +31,7 @@ Registry& TheRegistry() {
 } // namespace
 
 bool RegisterGdip(const void* object, GdipKind kind) {
+    if (CreationFails()) return false;
     Registry& r = TheRegistry();
     std::lock_guard<std::mutex> lock(r.mutex);
     try {
@@ -98,3 +109,21 @@ bool LayoutOfFormat(Gdiplus::PixelFormat format, PixelLayout* layout) {
 }
 
 } // namespace softgdi
+
+extern "C" void* WINAPI Gdiplus::DllExports::GdipAlloc(std::size_t size) {
+    if (softgdi::CreationFails()) return nullptr;
+    void* block = std::malloc(size != 0 ? size : 1);
+    if (block != nullptr) ++softgdi::g_allocatedBlocks;
+    return block;
+}
+
+extern "C" void WINAPI Gdiplus::DllExports::GdipFree(void* block) {
+    if (block != nullptr) --softgdi::g_allocatedBlocks;
+    std::free(block);
+}
+
+extern "C" std::int64_t SoftGdiLiveGdiPlusObjects() {
+    softgdi::Registry& r = softgdi::TheRegistry();
+    std::lock_guard<std::mutex> lock(r.mutex);
+    return std::int64_t(r.live.size()) + softgdi::g_allocatedBlocks.load();
+}

@@ -1,6 +1,5 @@
-// GDI+ memory and the startup handshake.
+// The GDI+ startup handshake.
 #include <atomic>
-#include <cstdlib>
 
 #include "SoftGDI/GdiPlusFlat.h"
 
@@ -10,14 +9,6 @@ namespace {
 std::atomic<ULONG_PTR> nextToken{1};
 std::atomic<long> started{0};
 } // namespace
-
-extern "C" void* WINAPI Gdiplus::DllExports::GdipAlloc(std::size_t size) {
-    return std::malloc(size != 0 ? size : 1);
-}
-
-extern "C" void WINAPI Gdiplus::DllExports::GdipFree(void* block) {
-    std::free(block);
-}
 
 extern "C" Status WINAPI Gdiplus::GdiplusStartup(ULONG_PTR* token, const GdiplusStartupInput* input,
                                                  GdiplusStartupOutput* output) {

@@ -1,0 +1,135 @@
+// Helpers of the rendering tests: patterned maps whose untouched pixels are
+// recognisable, a pixel-by-pixel expectation check, and the one switch for
+// what only our software GDI+ promises.
+#pragma once
+
+#include <cmath>
+#include <cstdlib>
+#include <functional>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "RZ/KWPixMap"
+#include "RZ/platform/WindowsImaging.h"
+#include "support/PixMaps.h"
+
+#if !defined(_WIN32)
+#include "SoftGDI/TestSupport.h"
+#endif
+
+namespace rendertest {
+
+using rztest::Colour;
+
+// Our software GDI+ resamples with a known filter and places reversed axes
+// exactly; the real one (under Wine) is held to properties only.
+#if defined(_WIN32)
+constexpr bool kOwnGdiPlus = false;
+#else
+constexpr bool kOwnGdiPlus = true;
+#endif
+
+// New maps, for a PixMapHandleGuard to own. Patterned: every pixel differs
+// from its neighbours (32-bit: alpha too).
+inline KWPixMap** Patterned(int width, int height, int type) {
+    KWPixMap** map = RZCreateKWPixMap(width, height, 72, 72, KWPixelType(type));
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const auto v = static_cast<unsigned char>(37 * x + 101 * y + 11);
+            const Colour c{static_cast<unsigned char>(v ^ 0x5A), v,
+                           static_cast<unsigned char>(255 - v), static_cast<unsigned char>(v * 3)};
+            RZSetKWPixMapPixel(map, x, y, c.data());
+        }
+    return map;
+}
+
+inline KWPixMap** Uniform(int width, int height, int type, Colour colour) {
+    KWPixMap** map = RZCreateKWPixMap(width, height, 72, 72, KWPixelType(type));
+    RZFillKWPixMap(map, colour.data());
+    return map;
+}
+
+inline KWPixMap** CopyOf(KWPixMap** map) {
+    KWPixMap** copy = nullptr;
+    RZCopyKWPixMap(&copy, map);
+    return copy;
+}
+
+// What a pixel must be after an operation: what it was, anything (pixels
+// the filter's edge reaches), or a colour within a tolerance per byte.
+struct Want {
+    enum Kind { Kept, Any, Is } kind = Kept;
+    Colour colour{};
+    int tolerance = 0;
+};
+inline Want Kept() {
+    return {};
+}
+inline Want Any() {
+    return {Want::Any, {}, 0};
+}
+inline Want Is(Colour c, int tolerance = 0) {
+    return {Want::Is, c, tolerance};
+}
+
+inline ::testing::AssertionResult Matches(KWPixMap** after, KWPixMap** before,
+                                          const std::function<Want(int x, int y)>& want) {
+    const int width = int(RZGetKWPixMapWidth(after)), height = int(RZGetKWPixMapHeight(after));
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const Want w = want(x, y);
+            if (w.kind == Want::Any) continue;
+            const Colour expected = w.kind == Want::Kept ? rztest::Pixel(before, x, y) : w.colour;
+            const Colour got = rztest::Pixel(after, x, y);
+            for (int i = 0; i < 4; ++i)
+                if (std::abs(got[i] - expected[i]) > w.tolerance)
+                    return ::testing::AssertionFailure()
+                           << "pixel (" << x << ", " << y << ") is " << int(got[0]) << ","
+                           << int(got[1]) << "," << int(got[2]) << "," << int(got[3])
+                           << (w.kind == Want::Kept ? ", was " : ", want ") << int(expected[0])
+                           << "," << int(expected[1]) << "," << int(expected[2]) << ","
+                           << int(expected[3]);
+        }
+    return ::testing::AssertionSuccess();
+}
+
+// Textbook source-over of straight alpha colours, rounded.
+inline Colour SourceOver(Colour s, Colour d) {
+    const double as = s[0] / 255.0, ad = d[0] / 255.0, a = as + ad * (1 - as);
+    Colour out{static_cast<unsigned char>(std::lround(a * 255)), 0, 0, 0};
+    for (int i = 1; i < 4; ++i)
+        out[i] = static_cast<unsigned char>(
+            a > 0 ? std::lround((s[i] * as + d[i] * ad * (1 - as)) / a) : 0);
+    return out;
+}
+
+// Runs operation with each creation of our GDI and GDI+ failing in turn (on
+// Windows, once, unfailed), checking after each failing run; every run must
+// leave no GDI or GDI+ object behind. Returns the number of creations.
+inline int SweepCreationFailures(const std::function<void()>& operation,
+                                 const std::function<void(int failedAt)>& check) {
+#if defined(_WIN32)
+    operation();
+    (void)check;
+    return 0;
+#else
+    for (int n = 1; n < 1000; ++n) {
+        const std::int64_t gdi = SoftGdiLiveGdiObjects(), gdiPlus = SoftGdiLiveGdiPlusObjects();
+        SoftGdiFailCreation(n);
+        operation();
+        const bool reached = !SoftGdiFailurePending();
+        SoftGdiFailCreation(0);
+        EXPECT_EQ(SoftGdiLiveGdiObjects(), gdi)
+            << "GDI objects left when creation " << n << " failed";
+        EXPECT_EQ(SoftGdiLiveGdiPlusObjects(), gdiPlus) << "GDI+ objects left at " << n;
+        if (!reached) return n - 1;
+        check(n);
+        if (::testing::Test::HasFailure()) return n;
+    }
+    ADD_FAILURE() << "creation sweep did not terminate";
+    return -1;
+#endif
+}
+
+} // namespace rendertest

@@ -1,0 +1,348 @@
+// Stretching and rotation into pixel maps: exact copies and placements,
+// clipping in proportion, uniform colours in every mode, source-over,
+// hostile arguments, and failures that leave the target as it was.
+#include <climits>
+#include <cmath>
+#include <limits>
+#include <map>
+#include <numbers>
+
+#include "RenderTesting.h"
+#include "support/LeakCheck.h"
+
+namespace {
+
+using namespace rendertest;
+constexpr double kPi = std::numbers::pi;
+// The real GDI+ may round a uniform colour by one level.
+const int kTolerance = kOwnGdiPlus ? 0 : 1;
+
+short Stretch(KWPixMap** s, KWPixMap** t, KWRect sr, KWRect tr, int useAlpha = 0) {
+    return RZStretchKWPixMap(s, t, &sr, &tr, useAlpha);
+}
+
+bool Inside(int x, int y, const KWRect& r) {
+    return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
+}
+
+// Kept outside r, the colour inside.
+std::function<Want(int, int)> FilledRect(KWRect r, Colour colour, int tolerance = kTolerance) {
+    return [=](int x, int y) { return Inside(x, y, r) ? Is(colour, tolerance) : Kept(); };
+}
+
+// Colour value a map of the given type holds for an opaque grey level.
+Colour Level(int type, unsigned char v) {
+    return {static_cast<unsigned char>(type < 2 ? 255 : 0), v, v, v};
+}
+
+TEST(Stretch, EqualSizesCopyThirtyTwoBitPixelsExactly) {
+    PixMapHandleGuard source(Patterned(8, 6, 0)), target(Patterned(10, 10, 1));
+    const PixMapHandleGuard before(CopyOf(target()));
+    ASSERT_EQ(Stretch(source(), target(), {2, 2, 6, 6}, {4, 4, 8, 8}), 0);
+    // The left edge is clipped from -2 to 0, the target's moves by 6 x 2 / 6.
+    ASSERT_EQ(Stretch(source(), target(), {0, -2, 4, 4}, {0, 0, 4, 6}), 0);
+    EXPECT_TRUE(Matches(target(), before(), [&](int x, int y) {
+        if (Inside(x, y, {4, 4, 8, 8})) return Is(rztest::Pixel(source(), x - 2, y - 2));
+        if (Inside(x, y, {0, 2, 4, 6})) return Is(rztest::Pixel(source(), x - 2, y));
+        return Kept();
+    }));
+}
+
+TEST(Stretch, ClipsBothRectanglesInProportion) {
+    const Colour colour{255, 90, 160, 30};
+    // source size, source rectangle, target rectangle, the target pixels drawn
+    const struct {
+        int width, height;
+        KWRect source, target, drawn;
+    } cases[] = {
+        {10, 10, {0, -5, 10, 5}, {0, 0, 10, 20}, {0, 10, 10, 20}}, // 20 x 5 / 10
+        {4, 2, {0, -1, 2, 1}, {0, 0, 2, 5}, {0, 3, 2, 5}},         // 2.5 rounds away from zero
+        {4, 2, {0, 0, 2, 6}, {0, 0, 2, 9}, {0, 0, 2, 6}},          // right: 9 x 4 / 6
+        {8, 2, {0, 0, 2, 8}, {0, -4, 2, 4}, {0, 0, 2, 4}},         // target clipped on the left
+        {3, 3, {-3, 0, 3, 3}, {0, 0, 12, 3}, {6, 0, 12, 3}},       // top: 12 x 3 / 6
+    };
+    for (const auto& c : cases) {
+        PixMapHandleGuard source(Uniform(c.width, c.height, 0, colour)),
+            target(Patterned(20, 12, 0));
+        const PixMapHandleGuard before(CopyOf(target()));
+        ASSERT_EQ(Stretch(source(), target(), c.source, c.target), 0);
+        EXPECT_TRUE(Matches(target(), before(), FilledRect(c.drawn, colour))) << c.drawn.left;
+    }
+}
+
+TEST(Stretch, UniformSourcesKeepTheirColourInEveryMode) {
+    const KWRect drawn{2, 3, 9, 11};
+    for (int from = 0; from < 4; ++from)
+        for (int to = 0; to < 4; ++to)
+            for (int useAlpha : {0, 1})
+                for (unsigned char level : {0, 255}) {
+                    SCOPED_TRACE(testing::Message() << from << " to " << to << ", alpha "
+                                                    << useAlpha << ", level " << int(level));
+                    PixMapHandleGuard source(Uniform(6, 5, from, Level(0, level)));
+                    PixMapHandleGuard target(Patterned(14, 12, to));
+                    const PixMapHandleGuard before(CopyOf(target()));
+                    ASSERT_EQ(Stretch(source(), target(), {0, 0, 5, 6}, drawn, useAlpha), 0);
+                    // Indexed sources get no tile-flip edges: the filter reaches
+                    // past them into transparency.
+                    const KWRect edgeless{drawn.top + 2, drawn.left + 2, drawn.bottom - 2,
+                                          drawn.right - 2};
+                    EXPECT_TRUE(Matches(target(), before(), [&](int x, int y) {
+                        if (!Inside(x, y, drawn)) return Kept();
+                        if (from >= 2 && !Inside(x, y, edgeless)) return Any();
+                        return Is(Level(to, level), kTolerance);
+                    }));
+                }
+}
+
+TEST(Stretch, OpaqueDrawsResampleAlphaAndBlendedDrawsFollowSourceOver) {
+    // Opaque: every byte is resampled on its own, so a uniform alpha of 30
+    // arrives as it is, and transparent pixels keep their colour.
+    PixMapHandleGuard source(8, 4, 72, 72, PixelTypeARGB);
+    for (int x = 0; x < 8; ++x)
+        for (int y = 0; y < 4; ++y) {
+            const Colour c = x < 4 ? Colour{0, 255, 0, 0} : Colour{30, 0, 90, 255};
+            RZSetKWPixMapPixel(source(), x, y, c.data());
+        }
+    PixMapHandleGuard target(Patterned(16, 8, 1));
+    const PixMapHandleGuard before(CopyOf(target()));
+    ASSERT_EQ(Stretch(source(), target(), {0, 0, 4, 8}, {0, 0, 8, 16}), 0);
+    EXPECT_TRUE(Matches(target(), before(), [&](int x, int) {
+        return x < 5     ? Is({0, 255, 0, 0}, kTolerance)
+               : x >= 11 ? Is({30, 0, 90, 255}, kTolerance)
+                         : Any();
+    }));
+    // Blended: the textbook formula, pixel by pixel over a patterned target.
+    const Colour over{128, 200, 100, 50};
+    PixMapHandleGuard half(Uniform(5, 5, 0, over)), blended(Patterned(12, 12, 0));
+    const PixMapHandleGuard under(CopyOf(blended()));
+    ASSERT_EQ(Stretch(half(), blended(), {0, 0, 5, 5}, {1, 1, 11, 11}, 1), 0);
+    EXPECT_TRUE(Matches(blended(), under(), [&](int x, int y) {
+        return Inside(x, y, {1, 1, 11, 11}) ? Is(SourceOver(over, rztest::Pixel(under(), x, y)), 1)
+                                            : Kept();
+    }));
+}
+
+// Rotates all of a w x h source about the anchor, not mirrored unless asked.
+short Rotate(KWPixMap** s, KWPixMap** t, KWRect r, int x, int y, double angle, bool mirror = false,
+             int useAlpha = 0) {
+    return RZRotateKWPixMap(s, t, &r, x, y, angle, mirror, useAlpha);
+}
+
+TEST(Rotate, QuarterTurnsAndMirrorsLandWhereTheCornersSay) {
+    const int w = 7, h = 5, X = 15, Y = 15;
+    PixMapHandleGuard source(Patterned(w, h, 0));
+    for (int quarter = 0; quarter < 4; ++quarter)
+        for (bool mirror : {false, true}) {
+            // Exact placement of reversed axes is ours alone.
+            if (!kOwnGdiPlus && (quarter != 0 || mirror)) continue;
+            SCOPED_TRACE(testing::Message() << "quarter " << quarter << ", mirror " << mirror);
+            const int c = quarter % 2 ? 0 : quarter == 0 ? 1 : -1;
+            const int s = quarter % 2 == 0 ? 0 : quarter == 1 ? 1 : -1;
+            PixMapHandleGuard target(Patterned(30, 30, 1));
+            const PixMapHandleGuard before(CopyOf(target()));
+            ASSERT_EQ(Rotate(source(), target(), {0, 0, h, w}, X, Y, quarter * kPi / 2, mirror), 0);
+            // World (u, v) of the source lands at (u m11 + v m21 + dx, u m12 + v m22 + dy).
+            const int m11 = mirror ? -c : c, m12 = mirror ? s : -s;
+            const int dx = mirror ? X + w * c - h * s : X - h * s;
+            const int dy = mirror ? Y - w * s - h * c : Y - h * c;
+            std::map<std::pair<int, int>, Colour> landed;
+            for (int j = 0; j < h; ++j)
+                for (int i = 0; i < w; ++i) {
+                    const double u = i + 0.5, v = j + 0.5;
+                    landed[{int(std::floor(u * m11 + v * s + dx)),
+                            int(std::floor(u * m12 + v * c + dy))}] = rztest::Pixel(source(), i, j);
+                }
+            EXPECT_TRUE(Matches(target(), before(), [&](int x, int y) {
+                const auto found = landed.find({x, y});
+                return found == landed.end() ? Kept() : Is(found->second);
+            }));
+        }
+}
+
+// A uniform source turned by 30 degrees: pixels well inside the turned
+// rectangle take its colour, pixels well outside keep theirs, in every mode.
+TEST(Rotate, CoveredPixelsTakeTheColourAndUncoveredOnesKeepTheirs) {
+    const int w = 12, h = 8, X = 6, Y = 20;
+    const double angle = kPi / 6, c = std::cos(angle), s = std::sin(angle);
+    for (int to : {0, 1, 3})
+        for (bool mirror : {false, true})
+            for (int useAlpha : {0, 1}) {
+                SCOPED_TRACE(testing::Message()
+                             << to << ", mirror " << mirror << ", alpha " << useAlpha);
+                PixMapHandleGuard source(Uniform(w, h, 0, Level(0, 255)));
+                PixMapHandleGuard target(Patterned(30, 30, to));
+                const PixMapHandleGuard before(CopyOf(target()));
+                ASSERT_EQ(Rotate(source(), target(), {0, 0, h, w}, X, Y, angle, mirror, useAlpha),
+                          0);
+                // Back from the target to the source rectangle, measured from
+                // its bottom-left (bottom-right when mirrored) corner.
+                EXPECT_TRUE(Matches(target(), before(), [&](int x, int y) {
+                    const double px = x + 0.5 - X, py = y + 0.5 - Y;
+                    const double along = px * c - py * s, up = -px * s - py * c;
+                    const double u = mirror ? w - along : along, v = h - up;
+                    if (u > 2 && u < w - 2 && v > 2 && v < h - 2)
+                        return Is(Level(to, 255), kTolerance);
+                    if (u < -2 || u > w + 2 || v < -2 || v > h + 2) return Kept();
+                    return Any();
+                }));
+            }
+}
+
+// Clipping a side of the source moves the anchor with it, so the visible part
+// lands where it would have without the overhang.
+TEST(Rotate, ClippedSourcesKeepTheirVisiblePartInPlace) {
+    PixMapHandleGuard source(Patterned(6, 5, 0));
+    // overhanging rectangle, anchor; the rectangle inside, the moved anchor
+    const struct {
+        KWRect overhang;
+        int x, y;
+        KWRect inside;
+        int movedX, movedY;
+        bool mirror;
+        double angle;
+    } cases[] = {
+        {{0, -3, 5, 6}, 4, 12, {0, 0, 5, 6}, 7, 12, false, 0},      // along the bottom edge
+        {{0, -3, 5, 6}, 9, 12, {0, 0, 5, 6}, 9, 9, false, kPi / 2}, // ... when it points up
+        {{0, 0, 5, 9}, 12, 12, {0, 0, 5, 6}, 15, 12, true, 0},      // mirrored: the right side
+        {{0, 0, 8, 6}, 4, 12, {0, 0, 5, 6}, 4, 9, false, 0},        // the bottom
+    };
+    for (const auto& c : cases) {
+        PixMapHandleGuard one(Patterned(20, 20, 1)), two(Patterned(20, 20, 1));
+        ASSERT_EQ(Rotate(source(), one(), c.overhang, c.x, c.y, c.angle, c.mirror), 0);
+        ASSERT_EQ(Rotate(source(), two(), c.inside, c.movedX, c.movedY, c.angle, c.mirror), 0);
+        EXPECT_TRUE(rztest::SameBlock(one(), two())) << c.x << "," << c.y;
+    }
+}
+
+TEST(Rotate, OldParameterListTurnsAboutTheCentre) {
+    PixMapHandleGuard source(Patterned(10, 10, 0));
+    const KWRect r{0, 0, 10, 10};
+    // centre (16.16), angle; the anchor it stands for
+    const struct {
+        int centreX, centreY;
+        double angle;
+        int x, y;
+    } cases[] = {{5 << 16, 5 << 16, 0, -5, 5}, {(5 << 16) + 32768, 3 << 16, kPi / 2, 7, 6}};
+    for (const auto& c : cases) {
+        PixMapHandleGuard one(Patterned(12, 12, 1)), two(Patterned(12, 12, 1));
+        ASSERT_EQ(
+            RZRotateKWPixMap_OldParList(source(), one(), c.angle, false, &r, c.centreX, c.centreY),
+            0);
+        ASSERT_EQ(Rotate(source(), two(), r, c.x, c.y, c.angle), 0);
+        EXPECT_TRUE(rztest::SameBlock(one(), two()));
+    }
+    PixMapHandleGuard target(Patterned(12, 12, 1));
+    ASSERT_EQ(RZRotateKWPixMap_OldParList(source(), target(), 0, false, &r, 5 << 16, 5 << 16), 0);
+    EXPECT_EQ(rztest::Pixel(target(), 0, 0), rztest::Pixel(source(), 5, 5));
+    EXPECT_EQ(RZRotateKWPixMap_OldParList(source(), target(), 0, false, nullptr, 0, 0),
+              RZErrFailed);
+}
+
+// Hostile arguments: the stated code (or, at the integer limits, either code)
+// and a target as it was.
+TEST(StretchRotate, HostileArgumentsGiveACodeAndChangeNothing) {
+    PixMapHandleGuard source(Patterned(6, 6, 0)), target(Patterned(8, 8, 0));
+    PixMapHandleGuard oddSource(Patterned(6, 6, 0)), oddTarget(Patterned(8, 8, 0));
+    RZSetKWPixMapPixelType(oddSource(), KWPixelType(7));
+    RZSetKWPixMapPixelType(oddTarget(), KWPixelType(200));
+    const PixMapHandleGuard before(CopyOf(target())), oddBefore(CopyOf(oddTarget()));
+    KWPixMap* noRecord = nullptr;
+    const KWRect all{0, 0, 6, 6}, huge{INT_MIN, INT_MIN, INT_MAX, INT_MAX};
+    const double inf = std::numeric_limits<double>::infinity();
+    const struct {
+        short result, alternative;
+        std::function<short()> run;
+    } cases[] = {
+        {RZErrFailed, RZErrFailed,
+         [&] { return RZStretchKWPixMap(nullptr, target(), &all, &all, 0); }},
+        {RZErrFailed, RZErrFailed,
+         [&] { return RZStretchKWPixMap(source(), target(), nullptr, &all, 0); }},
+        {0, 0,
+         [&] {
+             return Stretch(source(), target(), {4, 4, 2, 6}, all);
+         }}, // reversed
+        {0, 0,
+         [&] {
+             return Stretch(source(), target(), {6, 0, 9, 6}, all);
+         }}, // outside
+        {0, 0, [&] { return Stretch(&noRecord, target(), all, all); }},
+        {0, 0, [&] { return Stretch(source(), &noRecord, all, all); }},
+        {RZErrFailed, RZErrFailed,
+         [&] {
+             return Stretch(oddSource(), target(), all, {0, 0, 3, 3});
+         }},
+        {RZErrFailed, RZErrFailed,
+         [&] {
+             return Stretch(source(), oddTarget(), all, {0, 0, 3, 3});
+         }},
+        {0, RZErrFailed, [&] { return Stretch(source(), target(), huge, huge); }},
+        {RZErrFailed, RZErrFailed,
+         [&] { return RZRotateKWPixMap(source(), nullptr, &all, 0, 0, 1, false, 0); }},
+        {RZErrFailed, RZErrFailed,
+         [&] { return RZRotateKWPixMap(source(), target(), nullptr, 0, 0, 1, false, 0); }},
+        {RZErrFailed, RZErrFailed,
+         [&] { return Rotate(source(), target(), all, 3, 3, std::nan("")); }},
+        {RZErrFailed, RZErrFailed, [&] { return Rotate(source(), target(), all, 3, 3, inf); }},
+        {RZErrFailed, RZErrFailed,
+         [&] { return Rotate(source(), target(), all, 3, 3, -inf, true, 1); }},
+        {0, 0, [&] { return Rotate(&noRecord, target(), all, 3, 3, 1); }},
+        {RZErrFailed, RZErrFailed, [&] { return Rotate(source(), &noRecord, all, 3, 3, 1); }},
+        {RZErrFailed, RZErrFailed, [&] { return Rotate(oddSource(), target(), all, 3, 3, 1); }},
+        {RZErrFailed, RZErrFailed, [&] { return Rotate(source(), oddTarget(), all, 3, 3, 1); }},
+        {0, 0,
+         [&] {
+             return Rotate(source(), target(), {6, 6, 3, 3}, 3, 3, 1);
+         }}, // reversed
+        {0, 0,
+         [&] { return Rotate(source(), target(), all, INT_MAX, INT_MIN, 1e300); }}, // far away
+        {0, RZErrFailed, [&] { return Rotate(source(), target(), huge, INT_MIN, INT_MAX, 2); }},
+        {0, RZErrFailed,
+         [&] {
+             return RZRotateKWPixMap_OldParList(source(), target(), 1, true, &huge, INT_MAX,
+                                                INT_MIN);
+         }},
+    };
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const short result = cases[i].run();
+        EXPECT_TRUE(result == cases[i].result || result == cases[i].alternative)
+            << "case " << i << ": " << result;
+        if (cases[i].result == cases[i].alternative) {
+            EXPECT_TRUE(rztest::SameBlock(target(), before())) << "case " << i;
+        }
+        EXPECT_TRUE(rztest::SameBlock(oddTarget(), oddBefore())) << "case " << i;
+    }
+}
+
+// Every mode with each root-library allocation, and each GDI and GDI+
+// creation, failing in turn: RZErrFailed, the target as it was, nothing left.
+TEST(StretchRotate, FailuresLeaveTheTargetAsItWasAndNothingBehind) {
+    const struct {
+        int from, to, useAlpha;
+        bool rotate;
+        int allocations; // root-library blocks: the section's header, if any
+    } cases[] = {{0, 1, 0, false, 1}, {3, 0, 0, false, 0}, {1, 0, 1, false, 0}, {0, 3, 0, false, 1},
+                 {0, 2, 1, false, 1}, {0, 0, 0, true, 1},  {2, 1, 1, true, 0},  {1, 3, 0, true, 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << c.from << " to " << c.to << (c.rotate ? ", rotated" : ""));
+        PixMapHandleGuard source(Patterned(5, 4, c.from)), target(Patterned(9, 9, c.to));
+        const PixMapHandleGuard before(CopyOf(target()));
+        short result = 0;
+        auto run = [&] {
+            result = c.rotate
+                         ? Rotate(source(), target(), {0, 0, 4, 5}, 2, 7, 0.5, false, c.useAlpha)
+                         : Stretch(source(), target(), {0, 0, 4, 5}, {1, 1, 8, 9}, c.useAlpha);
+        };
+        auto failed = [&](int) {
+            EXPECT_EQ(result, RZErrFailed);
+            EXPECT_TRUE(rztest::SameBlock(target(), before()));
+        };
+        EXPECT_EQ(rztest::SweepAllocationFailures(run, failed), c.allocations);
+        EXPECT_EQ(result, 0);
+        target = PixMapHandleGuard(CopyOf(before()));
+        const int creations = SweepCreationFailures(run, failed);
+        EXPECT_TRUE(creations > 3 || !kOwnGdiPlus) << creations;
+    }
+}
+
+} // namespace
