@@ -4,6 +4,11 @@
 #include "RenderTesting.h"
 #include "support/LeakCheck.h"
 
+// Older GDI+ headers lack the CMYK format (published value 0x200F).
+#ifndef PixelFormat32bppCMYK
+#define PixelFormat32bppCMYK (15 | (32 << 8))
+#endif
+
 namespace {
 
 using namespace rendertest;

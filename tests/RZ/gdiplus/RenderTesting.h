@@ -63,8 +63,8 @@ struct Want {
     Colour colour{};
     int tolerance = 0;
 };
-inline Want Kept() {
-    return {};
+inline Want Kept(int tolerance = 0) {
+    return {Want::Kept, {}, tolerance};
 }
 inline Want Any() {
     return {Want::Any, {}, 0};
