@@ -1,5 +1,6 @@
 #include "Arguments.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 
@@ -7,7 +8,15 @@
 
 namespace rztool {
 
-Arguments::Arguments(int count, char** values) {
+Arguments::Arguments(int count, char** values, std::string_view flags) {
+    const auto isFlag = [flags](std::string_view name) {
+        for (std::size_t at = 0; at < flags.size();) {
+            const std::size_t end = std::min(flags.find(' ', at), flags.size());
+            if (flags.substr(at, end - at) == name) return true;
+            at = end + 1;
+        }
+        return false;
+    };
     for (int i = 0; i < count; ++i) {
         const std::string argument = values[i];
         if (argument == "-h" || argument == "--help") {
@@ -19,6 +28,10 @@ Arguments::Arguments(int count, char** values) {
             name = "output";
         } else if (argument.size() > 2 && argument.compare(0, 2, "--") == 0) {
             name = argument.substr(2);
+            if (isFlag(name)) {
+                options_[name] = "";
+                continue;
+            }
             const auto equals = name.find('=');
             if (equals != std::string::npos) {
                 options_[name.substr(0, equals)] = name.substr(equals + 1);
@@ -41,6 +54,10 @@ std::optional<std::string> Arguments::TakeOption(const std::string& name) {
     std::string value = found->second;
     options_.erase(found);
     return value;
+}
+
+bool Arguments::TakeFlag(const std::string& name) {
+    return options_.erase(name) != 0;
 }
 
 std::optional<std::string> Arguments::TakePositional() {

@@ -16,13 +16,16 @@ namespace rztool {
 class Arguments {
 public:
     // "--name value", "--name=value" and "-o value" (for --output) are
-    // options; "-h" and "--help" ask for help; everything else is
+    // options, and "--flag" for the names listed in flags (separated by
+    // spaces); "-h" and "--help" ask for help; everything else is
     // positional. Throws a usage error for an option without a value.
-    Arguments(int count, char** values);
+    Arguments(int count, char** values, std::string_view flags = "");
 
     bool HelpRequested() const { return help_; }
     // The value of --name, removed from the pending options.
     std::optional<std::string> TakeOption(const std::string& name);
+    // Whether --name was given, removed from the pending options.
+    bool TakeFlag(const std::string& name);
     // The next positional argument, removed from the pending ones.
     std::optional<std::string> TakePositional();
     // Throws a usage error naming anything no command took.

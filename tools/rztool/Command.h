@@ -23,6 +23,8 @@ struct Command {
     const char* synopsis; // the arguments, e.g. "[FILE] --rect L,T,R,B [-o OUT]"
     const char* summary;  // one line for the command list
     int (*run)(Arguments& arguments);
+    // Options that take no value, separated by spaces: "alpha mirror".
+    const char* flags = "";
 };
 
 // Every registered command, in the order of the help text.

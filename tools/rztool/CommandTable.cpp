@@ -11,7 +11,9 @@
     X(kCropCommand)                                                                                \
     X(kFillCommand)                                                                                \
     X(kConvertCommand)                                                                             \
-    X(kPaletteCommand)
+    X(kPaletteCommand)                                                                             \
+    X(kStretchCommand)                                                                             \
+    X(kRotateCommand)
 
 namespace rztool {
 

@@ -104,6 +104,27 @@ OwnedPixMap ConvertByPixelSetter(KWPixMap** map, KWPixelType type) {
     return converted;
 }
 
+void FillCheckerboard(KWPixMap** map) {
+    const int width = static_cast<int>(RZGetKWPixMapWidth(map));
+    const int height = static_cast<int>(RZGetKWPixMapHeight(map));
+    const unsigned char light[4] = {255, 204, 204, 204}, white[4] = {255, 255, 255, 255};
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            RZSetKWPixMapPixel(map, x, y, ((x / 8 + y / 8) % 2) != 0 ? light : white);
+}
+
+OwnedPixMap NewMapLike(KWPixMap** map, std::int64_t width, std::int64_t height) {
+    const std::string size = std::to_string(width) + " x " + std::to_string(height);
+    if (width < 1 || height < 1 || width > INT32_MAX || height > INT32_MAX)
+        throw Failure("a " + size + " image cannot be made");
+    OwnedPixMap made(RZCreateKWPixMap(static_cast<int>(width), static_cast<int>(height),
+                                      static_cast<int>(RZGetKWPixMapHResolution(map)),
+                                      static_cast<int>(RZGetKWPixMapVResolution(map)),
+                                      static_cast<KWPixelType>(RZGetKWPixMapPixelType(map))));
+    if (made.get() == nullptr) throw Failure("a " + size + " image is too large");
+    return made;
+}
+
 const char* PixelTypeName(int pixelType) {
     switch (pixelType) {
     case PixelTypeARGB:

@@ -2,6 +2,7 @@
 // to BMP files, described in words.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <span>
 #include <string>
@@ -58,6 +59,13 @@ std::filesystem::path OutputPath(Arguments& arguments, const std::string& defaul
 // A new pixel map holding a copy of map's pixels in another pixel type,
 // each pixel stored through RZSetKWPixMapPixel.
 OwnedPixMap ConvertByPixelSetter(KWPixMap** map, KWPixelType type);
+
+// Light grey and white squares of 8 pixels, opaque: the background that
+// shows what alpha blending let through.
+void FillCheckerboard(KWPixMap** map);
+// A new map of the given size with map's pixel type and resolution; throws
+// a failure when it cannot be made.
+OwnedPixMap NewMapLike(KWPixMap** map, std::int64_t width, std::int64_t height);
 
 const char* PixelTypeName(int pixelType);
 // "512 x 384, PixelTypeARGB (32 bits), 72 x 72 dpi".

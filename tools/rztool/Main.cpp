@@ -6,6 +6,7 @@
 
 #include "Arguments.h"
 #include "Command.h"
+#include "RZ/platform/WindowsImaging.h"
 
 namespace {
 
@@ -29,9 +30,24 @@ void PrintCommandUsage(const Command& command, std::FILE* out) {
                  command.summary);
 }
 
+// The host starts GDI+ before drawing and shuts it down afterwards; the
+// library never does.
+class GdiPlusSession {
+public:
+    GdiPlusSession() { Gdiplus::GdiplusStartup(&token_, &input_, nullptr); }
+    ~GdiPlusSession() {
+        if (token_ != 0) Gdiplus::GdiplusShutdown(token_);
+    }
+
+private:
+    Gdiplus::GdiplusStartupInput input_;
+    ULONG_PTR token_ = 0;
+};
+
 } // namespace
 
 int main(int argc, char** argv) {
+    const GdiPlusSession gdiPlus;
     const std::string name = argc > 1 ? argv[1] : "demo";
     if (name == "help" || name == "-h" || name == "--help") {
         const Command* command = argc > 2 ? rztool::FindCommand(argv[2]) : nullptr;
@@ -48,7 +64,7 @@ int main(int argc, char** argv) {
         return rztool::kExitUsage;
     }
     try {
-        rztool::Arguments arguments(argc > 2 ? argc - 2 : 0, argv + 2);
+        rztool::Arguments arguments(argc > 2 ? argc - 2 : 0, argv + 2, command->flags);
         if (arguments.HelpRequested()) {
             PrintCommandUsage(*command, stdout);
             return rztool::kExitOk;
