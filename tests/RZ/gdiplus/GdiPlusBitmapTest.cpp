@@ -90,7 +90,7 @@ std::vector<ARGB> Greys(int count, int step) {
 
 TEST(GetGraphicsPixelType, FormatsAndPalettes) {
     std::vector<ARGB> oneColour = Greys(16, 17), translucent = Greys(256, 1);
-    oneColour[9] = 0xFF102030u;
+    oneColour[15] = 0xFF102030u; // the last entry counts
     translucent[255] = 0x80FFFFFFu;
     const PaletteCase cases[] = {
         {PixelFormat1bppIndexed, {0xFF000000u, 0xFFFFFFFFu}, 2},

@@ -102,6 +102,36 @@ TEST(Stretch, UniformSourcesKeepTheirColourInEveryMode) {
                 }
 }
 
+// One-to-one draws read the source rectangle at its offset in every type,
+// 1-bit maps at whole bytes and at bits inside a byte (through a bitmap over
+// the whole map).
+TEST(Stretch, SourceRectanglesAreReadAtTheirOffsetInEveryType) {
+    for (int type = 0; type < 4; ++type)
+        for (int left : {3, 8, 10}) {
+            PixMapHandleGuard source(Patterned(24, 6, type)), target(Patterned(8, 5, 0));
+            RZFillKWPixMapAlphaChannel(source(), 255); // opaque: blending keeps it as it is
+            const PixMapHandleGuard before(CopyOf(target()));
+            ASSERT_EQ(Stretch(source(), target(), {1, left, 4, left + 5}, {1, 2, 4, 7}, 1), 0);
+            EXPECT_TRUE(Matches(target(), before(),
+                                [&](int x, int y) {
+                                    if (!Inside(x, y, {1, 2, 4, 7})) return Kept();
+                                    Colour c = rztest::Pixel(source(), left + x - 2, y);
+                                    c[0] = 255;
+                                    return Is(c);
+                                }))
+                << type << " from " << left;
+        }
+}
+
+// Opaque draws of 32-bit maps into grey ones see true colours without alpha:
+// ours stores the nearest grey, the mean of red, green and blue.
+TEST(Stretch, OpaqueColourDrawsIntoGreyMapsSeeTrueColours) {
+    PixMapHandleGuard source(Uniform(4, 4, 0, {90, 200, 40, 10})), target(Patterned(9, 9, 3));
+    const PixMapHandleGuard before(CopyOf(target()));
+    ASSERT_EQ(Stretch(source(), target(), {0, 0, 4, 4}, {1, 1, 8, 8}), 0);
+    EXPECT_TRUE(Matches(target(), before(), FilledRect({1, 1, 8, 8}, Level(3, 83), Slack(3))));
+}
+
 TEST(Stretch, OpaqueDrawsResampleAlphaAndBlendedDrawsFollowSourceOver) {
     // Opaque: every byte is resampled on its own, so a uniform alpha of 30
     // arrives as it is, and transparent pixels keep their colour.
@@ -183,20 +213,26 @@ TEST(Rotate, CoveredPixelsTakeTheColourAndUncoveredOnesKeepTheirs) {
                 const PixMapHandleGuard before(CopyOf(target()));
                 ASSERT_EQ(Rotate(source(), target(), {0, 0, h, w}, X, Y, angle, mirror, useAlpha),
                           0);
-                // Back from the target to the source rectangle, measured from
-                // its bottom-left (bottom-right when mirrored) corner along the
-                // bottom edge and up the side.
+                // Back through the world transform the rotation sets up: its
+                // offsets are the corner (top-left, or top-right when
+                // mirrored) rounded to whole pixels.
+                const double dx = std::lround(mirror ? X + w * c - h * s : X - h * s);
+                const double dy = std::lround(mirror ? Y - w * s - h * c : Y - h * c);
                 EXPECT_TRUE(Matches(target(), before(), [&](int x, int y) {
-                    const double px = x + 0.5 - X, py = y + 0.5 - Y;
-                    const double along = px * c - py * s, up = -px * s - py * c;
-                    const double u = mirror ? w - along : along, v = h - up;
-                    if (u > 2 && u < w - 2 && v > 2 && v < h - 2)
+                    const double px = x + 0.5 - dx, py = y + 0.5 - dy;
+                    const double u = (mirror ? -c : c) * px - (mirror ? -s : s) * py;
+                    const double v = s * px + c * py;
+                    // Ours fills exactly the pixels whose centre the turned
+                    // rectangle covers; the real one is held to a band of 2.
+                    const double band = kOwnGdiPlus ? 0.01 : 2;
+                    if (u > band && u < w - band && v > band && v < h - band)
                         return Is(Level(to, 255), std::max(kTolerance, Slack(to)));
-                    if (u > -2 && u < w + 2 && v > -2 && v < h + 2) return Any();
+                    if (u > -band && u < w + band && v > -band && v < h + band) return Any();
                     // Wine's GDI+ copies transparency into the rest of the
                     // turned rectangle's bounding box; ours leaves it alone.
+                    const double bx = x + 0.5 - X, by = y + 0.5 - Y;
                     const bool inBox =
-                        px > -h * s - 1 && px < w * c + 1 && py > -w * s - h * c - 1 && py < 1;
+                        bx > -h * s - 1 && bx < w * c + 1 && by > -w * s - h * c - 1 && by < 1;
                     return kOwnGdiPlus || !inBox ? Kept(Slack(to)) : Any();
                 }));
             }
@@ -236,7 +272,9 @@ TEST(Rotate, OldParameterListTurnsAboutTheCentre) {
         int centreX, centreY;
         double angle;
         int x, y;
-    } cases[] = {{5 << 16, 5 << 16, 0, -5, 5}, {(5 << 16) + 32768, 3 << 16, kPi / 2, 7, 6}};
+    } cases[] = {{5 << 16, 5 << 16, 0, -5, 5},
+                 {(5 << 16) + 32768, 3 << 16, kPi / 2, 7, 6},
+                 {5 * 65535 - 32768, 5 * 65535 - 32768, 0, -4, 6}}; // rounds down: 4.99
     for (const auto& c : cases) {
         PixMapHandleGuard one(Patterned(12, 12, 1)), two(Patterned(12, 12, 1));
         ASSERT_EQ(
