@@ -108,6 +108,8 @@ TEST(Stretch, UniformSourcesKeepTheirColourInEveryMode) {
 TEST(Stretch, SourceRectanglesAreReadAtTheirOffsetInEveryType) {
     for (int type = 0; type < 4; ++type)
         for (int left : {3, 8, 10}) {
+            // Wine's GDI+ misreads 1-bit bitmaps from a column inside a byte.
+            if (!kOwnGdiPlus && type == PixelTypeBlackWhite && left % 8 != 0) continue;
             PixMapHandleGuard source(Patterned(24, 6, type)), target(Patterned(8, 5, 0));
             RZFillKWPixMapAlphaChannel(source(), 255); // opaque: blending keeps it as it is
             const PixMapHandleGuard before(CopyOf(target()));
