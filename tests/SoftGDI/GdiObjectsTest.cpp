@@ -3,15 +3,19 @@
 #include <gtest/gtest.h>
 
 #include "GdiTestSupport.h"
+#include "SoftGDI/TestSupport.h"
 
 using namespace softgditest;
 
 namespace {
 
-TEST(GdiDeviceContexts, DepthIsThatOfTheSelectedBitmap) {
+// As on Windows, capabilities are the device's: a memory DC reports those of
+// the DC it was made compatible with (the screen by default), whatever bitmap
+// is selected; compatible bitmaps follow the selected bitmap.
+TEST(GdiDeviceContexts, DepthIsTheDevicesAndCompatibleBitmapsFollowTheSelection) {
     HDC dc = CreateCompatibleDC(nullptr);
     ASSERT_NE(dc, nullptr);
-    EXPECT_EQ(GetDeviceCaps(dc, BITSPIXEL), 1); // the stock 1 x 1 monochrome bitmap
+    EXPECT_EQ(GetDeviceCaps(dc, BITSPIXEL), 32);
     EXPECT_EQ(GetDeviceCaps(dc, PLANES), 1);
     for (int bits : {1, 4, 8, 16, 24, 32}) {
         SectionDC section(5, 3, bits);
@@ -19,9 +23,7 @@ TEST(GdiDeviceContexts, DepthIsThatOfTheSelectedBitmap) {
         EXPECT_NE(section.previous, nullptr);
         EXPECT_NE(section.previous, HGDI_ERROR);
         EXPECT_EQ(GetCurrentObject(section.dc, OBJ_BITMAP), section.bitmap);
-        EXPECT_EQ(GetDeviceCaps(section.dc, BITSPIXEL) * GetDeviceCaps(section.dc, PLANES), bits);
-        EXPECT_EQ(GetDeviceCaps(section.dc, HORZRES), 5);
-        // A compatible bitmap has the DC's depth.
+        EXPECT_EQ(GetDeviceCaps(section.dc, BITSPIXEL), 32);
         HBITMAP compatible = CreateCompatibleBitmap(section.dc, 7, 2);
         ASSERT_NE(compatible, nullptr);
         BITMAP bm{};
@@ -29,7 +31,16 @@ TEST(GdiDeviceContexts, DepthIsThatOfTheSelectedBitmap) {
         EXPECT_EQ(bm.bmBitsPixel, bits);
         EXPECT_EQ(bm.bmWidth, 7);
         EXPECT_TRUE(DeleteObject(compatible));
+        // A display of that depth, and memory DCs made compatible with it.
+        HDC display = SoftGdiCreateDisplayDC(bits, 6, 4);
+        HDC memory = CreateCompatibleDC(display);
+        EXPECT_EQ(GetDeviceCaps(display, BITSPIXEL) * GetDeviceCaps(memory, PLANES), bits);
+        EXPECT_EQ(GetDeviceCaps(memory, BITSPIXEL), bits);
+        EXPECT_EQ(GetDeviceCaps(memory, HORZRES), 6);
+        EXPECT_EQ(SelectObject(display, compatible), nullptr);
+        EXPECT_TRUE(DeleteDC(memory) && DeleteDC(display));
     }
+    EXPECT_EQ(SoftGdiCreateDisplayDC(2, 4, 4), nullptr);
     HDC screen = GetDC(nullptr);
     ASSERT_NE(screen, nullptr);
     EXPECT_EQ(GetDeviceCaps(screen, BITSPIXEL), 32);
@@ -48,7 +59,7 @@ TEST(GdiDeviceContexts, SelectionFollowsThePublishedConventions) {
     HBITMAP placeholder = CreateCompatibleBitmap(a.dc, 0, 0);
     ASSERT_NE(placeholder, nullptr);
     EXPECT_EQ(SelectObject(a.dc, placeholder), a.bitmap);
-    EXPECT_EQ(GetDeviceCaps(a.dc, BITSPIXEL), 1);
+    EXPECT_EQ(GetCurrentObject(a.dc, OBJ_BITMAP), placeholder);
     HGDIOBJ held = SelectObject(other, a.bitmap);
     EXPECT_NE(held, nullptr);
     EXPECT_EQ(SelectObject(other, held), a.bitmap);

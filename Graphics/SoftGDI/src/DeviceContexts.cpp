@@ -1,22 +1,55 @@
-// Device contexts: the screen, memory DCs, object selection and capabilities.
-// A DC's colour depth is that of the bitmap selected into it.
+// Device contexts: the screen, test displays, memory DCs, object selection
+// and capabilities. As on Windows, a DC's capabilities (its colour depth
+// among them) are its device's: a memory DC keeps those of the DC it was made
+// compatible with, whatever bitmap is selected into it.
 #include <new>
 
 #include "GdiState.h"
+#include "SoftGDI/TestSupport.h"
 #include "SoftGDI/WinUser.h"
 
 using namespace softgdi;
 
 namespace {
 
-HDC NewDeviceContext(GdiState& state, bool screen) {
-    const std::uintptr_t bitmapHandle = screen ? state.ScreenBitmap() : state.StockBitmap();
+DeviceCaps CapsOf(const BitmapObject& surface) {
+    return {surface.bitCount, surface.surface.width, surface.surface.height};
+}
+
+// A new DC on bitmapHandle, with the given capabilities.
+HDC NewDeviceContext(GdiState& state, std::uintptr_t bitmapHandle, DeviceCaps caps, bool screen,
+                     bool display) {
     if (bitmapHandle == 0) return nullptr;
     std::unique_ptr<DeviceContextObject> dc(new (std::nothrow) DeviceContextObject);
     if (!dc) return nullptr;
     dc->screen = screen;
+    dc->display = display;
     dc->bitmap = bitmapHandle;
+    dc->caps = caps;
     return MakeHandle<HDC>(state.Add(std::move(dc)));
+}
+
+HDC NewScreenDC(GdiState& state) {
+    const std::uintptr_t screen = state.ScreenBitmap();
+    if (screen == 0) return nullptr;
+    return NewDeviceContext(state, screen, CapsOf(*state.FindBitmap(screen)), true, true);
+}
+
+PixelLayout DisplayLayout(int bitsPerPixel) {
+    switch (bitsPerPixel) {
+    case 1:
+        return PixelLayout::Indexed1;
+    case 4:
+        return PixelLayout::Indexed4;
+    case 8:
+        return PixelLayout::Indexed8;
+    case 16:
+        return PixelLayout::Rgb565;
+    case 24:
+        return PixelLayout::Bgr24;
+    default:
+        return PixelLayout::Bgrx32;
+    }
 }
 
 void Deselect(GdiState& state, DeviceContextObject& dc) {
@@ -31,7 +64,29 @@ extern "C" HDC WINAPI GetDC(HWND window) {
     if (window != nullptr) return nullptr;
     GdiState& state = GdiState::Instance();
     std::lock_guard<std::mutex> lock(state.Lock());
-    return NewDeviceContext(state, true);
+    return NewScreenDC(state);
+}
+
+extern "C" HDC SoftGdiCreateDisplayDC(int bitsPerPixel, int width, int height) {
+    if (bitsPerPixel != 1 && bitsPerPixel != 4 && bitsPerPixel != 8 && bitsPerPixel != 16 &&
+        bitsPerPixel != 24 && bitsPerPixel != 32)
+        return nullptr;
+    GdiState& state = GdiState::Instance();
+    std::lock_guard<std::mutex> lock(state.Lock());
+    std::unique_ptr<BitmapObject> surface =
+        NewBitmap(DisplayLayout(bitsPerPixel), bitsPerPixel, width, height, true,
+                  DefaultColourTable(bitsPerPixel));
+    if (!surface) return nullptr;
+    const DeviceCaps caps = CapsOf(*surface);
+    const std::uintptr_t surfaceHandle = state.Add(std::move(surface));
+    const HDC dc = NewDeviceContext(state, surfaceHandle, caps, false, true);
+    if (dc == nullptr) {
+        state.Remove(surfaceHandle);
+        return nullptr;
+    }
+    // Held by its display: neither selected elsewhere nor deleted alone.
+    state.FindBitmap(surfaceHandle)->selectedInto = HandleValue(dc);
+    return dc;
 }
 
 extern "C" int WINAPI ReleaseDC(HWND window, HDC dc) {
@@ -47,8 +102,17 @@ extern "C" int WINAPI ReleaseDC(HWND window, HDC dc) {
 extern "C" HDC WINAPI CreateCompatibleDC(HDC dc) {
     GdiState& state = GdiState::Instance();
     std::lock_guard<std::mutex> lock(state.Lock());
-    if (dc != nullptr && state.FindDC(dc) == nullptr) return nullptr;
-    return NewDeviceContext(state, false);
+    DeviceCaps caps;
+    if (dc != nullptr) {
+        const DeviceContextObject* device = state.FindDC(dc);
+        if (device == nullptr) return nullptr;
+        caps = device->caps;
+    } else {
+        const std::uintptr_t screen = state.ScreenBitmap();
+        if (screen == 0) return nullptr;
+        caps = CapsOf(*state.FindBitmap(screen));
+    }
+    return NewDeviceContext(state, state.StockBitmap(), caps, false, false);
 }
 
 extern "C" BOOL WINAPI DeleteDC(HDC dc) {
@@ -56,7 +120,10 @@ extern "C" BOOL WINAPI DeleteDC(HDC dc) {
     std::lock_guard<std::mutex> lock(state.Lock());
     DeviceContextObject* context = state.FindDC(dc);
     if (context == nullptr || context->screen) return FALSE;
-    Deselect(state, *context); // the bitmap lives on, selected nowhere
+    if (context->display)
+        state.Remove(context->bitmap); // a test display's surface goes with it
+    else
+        Deselect(state, *context); // the bitmap lives on, selected nowhere
     state.Remove(HandleValue(dc));
     return TRUE;
 }
@@ -68,7 +135,7 @@ extern "C" HGDIOBJ WINAPI SelectObject(HDC dc, HGDIOBJ object) {
     BitmapObject* bitmap = state.FindBitmap(HandleValue(object));
     // Only bitmaps are selected here; palettes go through SelectPalette.
     // Failures give null, as published for everything but regions.
-    if (context == nullptr || bitmap == nullptr || context->screen) return nullptr;
+    if (context == nullptr || bitmap == nullptr || context->display) return nullptr;
     const std::uintptr_t previous = context->bitmap;
     if (previous == HandleValue(object)) return object;
     if (!bitmap->permanent && bitmap->selectedInto != 0) return nullptr; // held by another DC
@@ -90,23 +157,26 @@ extern "C" HGDIOBJ WINAPI GetCurrentObject(HDC dc, UINT type) {
 extern "C" int WINAPI GetDeviceCaps(HDC dc, int index) {
     GdiState& state = GdiState::Instance();
     std::lock_guard<std::mutex> lock(state.Lock());
-    BitmapObject* bitmap = state.SelectedBitmap(dc);
-    if (bitmap == nullptr) return 0;
+    const DeviceContextObject* context = state.FindDC(dc);
+    if (context == nullptr) return 0;
+    const DeviceCaps& caps = context->caps;
+    const bool palette = caps.bitsPerPixel <= 8;
     switch (index) {
     case HORZRES:
-        return bitmap->surface.width;
+        return caps.width;
     case VERTRES:
-        return bitmap->surface.height;
+        return caps.height;
     case BITSPIXEL:
-        return bitmap->bitCount;
+        return caps.bitsPerPixel;
     case PLANES:
         return 1;
     case NUMCOLORS:
-        return bitmap->bitCount <= 8 ? 1 << bitmap->bitCount : -1;
+        return palette ? 1 << caps.bitsPerPixel : -1;
     case SIZEPALETTE:
-        return 0;
+        return palette ? 1 << caps.bitsPerPixel : 0;
     case RASTERCAPS:
-        return RC_BITBLT | RC_BITMAP64 | RC_DI_BITMAP | RC_DIBTODEV | RC_STRETCHBLT | RC_STRETCHDIB;
+        return RC_BITBLT | RC_BITMAP64 | RC_DI_BITMAP | RC_DIBTODEV | RC_STRETCHBLT |
+               RC_STRETCHDIB | (palette ? RC_PALETTE : 0);
     default:
         return 0;
     }

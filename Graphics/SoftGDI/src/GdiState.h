@@ -34,10 +34,21 @@ struct BitmapObject : GdiObject {
     std::uintptr_t selectedInto = 0; // the memory DC holding it, 0 when none
 };
 
+// The device a DC draws on, as GetDeviceCaps describes it: for a display
+// (the screen, or a test display) its own surface; for a memory DC the device
+// of the DC it was made compatible with, whatever bitmap is selected into it.
+struct DeviceCaps {
+    int bitsPerPixel = 32;
+    int width = 0;
+    int height = 0;
+};
+
 struct DeviceContextObject : GdiObject {
     DeviceContextObject() : GdiObject(ObjectKind::DeviceContext) {}
     bool screen = false;       // from GetDC: released with ReleaseDC, not DeleteDC
-    std::uintptr_t bitmap = 0; // the selected bitmap's handle
+    bool display = false;      // draws on its own surface: no bitmap is selected into it
+    std::uintptr_t bitmap = 0; // the selected bitmap's handle, or the display's surface
+    DeviceCaps caps;
     int stretchMode = BLACKONWHITE;
 };
 
