@@ -65,8 +65,14 @@ TEST(GdiDeviceContexts, SelectionFollowsThePublishedConventions) {
     EXPECT_EQ(SelectObject(other, held), a.bitmap);
     EXPECT_EQ(SelectObject(a.dc, a.bitmap), placeholder);
     EXPECT_TRUE(DeleteObject(placeholder));
-    // Deleting a DC releases its bitmap, which then can be deleted.
-    HBITMAP loose = CreateCompatibleBitmap(a.dc, 3, 3);
+    // Deleting a DC releases its bitmap, which then can be deleted. (A device
+    // bitmap goes only into a DC of its depth: the screen's 32 bits here.)
+    HDC screen = GetDC(nullptr);
+    HBITMAP loose = CreateCompatibleBitmap(screen, 3, 3);
+    ReleaseDC(nullptr, screen);
+    HBITMAP mismatched = CreateCompatibleBitmap(a.dc, 3, 3); // 24 bits, as a's section
+    EXPECT_EQ(SelectObject(other, mismatched), nullptr);
+    EXPECT_TRUE(DeleteObject(mismatched));
     HGDIOBJ before = SelectObject(other, loose);
     EXPECT_NE(before, nullptr);
     EXPECT_FALSE(DeleteObject(loose));

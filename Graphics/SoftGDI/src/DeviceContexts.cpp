@@ -140,6 +140,11 @@ extern "C" HGDIOBJ WINAPI SelectObject(HDC dc, HGDIOBJ object) {
     if (previous == HandleValue(object)) return object;
     if (!bitmap->permanent && bitmap->selectedInto != 0) return nullptr; // held by another DC
     if (bitmap->permanent && HandleValue(object) != state.StockBitmap()) return nullptr;
+    // A device bitmap goes only into a DC of its own depth, or is monochrome;
+    // DIB sections go anywhere.
+    if (!bitmap->dibSection && bitmap->bitCount != 1 &&
+        bitmap->bitCount != context->caps.bitsPerPixel)
+        return nullptr;
     Deselect(state, *context);
     context->bitmap = HandleValue(object);
     if (!bitmap->permanent) bitmap->selectedInto = HandleValue(dc);

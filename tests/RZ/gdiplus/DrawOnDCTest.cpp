@@ -46,6 +46,14 @@ struct SectionDevice {
     std::uint32_t* bits = nullptr;
 };
 
+// An opaque map, every pixel different.
+KWPixMap** OpaqueMap(int width, int height) {
+    KWPixMap** map = Patterned(width, height, 0);
+    RZFillKWPixMapAlphaChannel(map, 255);
+    return map;
+}
+
+#if !defined(_WIN32)
 // The colours (0x00RRGGBB) any device shows, read through a 32-bit section.
 Colours Read(HDC device) {
     SectionDevice copy;
@@ -55,14 +63,6 @@ Colours Read(HDC device) {
     return pixels;
 }
 
-// An opaque map, every pixel different.
-KWPixMap** OpaqueMap(int width, int height) {
-    KWPixMap** map = Patterned(width, height, 0);
-    RZFillKWPixMapAlphaChannel(map, 255);
-    return map;
-}
-
-#if !defined(_WIN32)
 // A display of each depth: the DIB path below 9 bits unless useAlpha is 1,
 // holding exactly what the reduction makes placed by StretchDIBits; GDI+
 // otherwise, opaque, holding the pixels as the device stores them. Rows come
