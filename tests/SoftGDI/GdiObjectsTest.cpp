@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "GdiTestSupport.h"
+#include "SoftGDI/Display.h"
 #include "SoftGDI/TestSupport.h"
 
 using namespace softgditest;

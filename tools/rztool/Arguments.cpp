@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstdint>
+#include <stdexcept>
 
 #include "Command.h"
 
@@ -133,6 +135,46 @@ std::array<unsigned char, 4> ParseColour(std::string_view text) {
     }
     return {static_cast<unsigned char>(rgba[3]), static_cast<unsigned char>(rgba[0]),
             static_cast<unsigned char>(rgba[1]), static_cast<unsigned char>(rgba[2])};
+}
+
+namespace {
+
+// "WIDTHxHEIGHT", both at least 1.
+std::pair<std::int64_t, std::int64_t> ParseSize(const std::string& text) {
+    std::int64_t width = 0, height = 0;
+    const char* end = text.data() + text.size();
+    const auto [x, widthError] = std::from_chars(text.data(), end, width);
+    if (widthError == std::errc() && x != end && *x == 'x') {
+        const auto [last, heightError] = std::from_chars(x + 1, end, height);
+        if (heightError == std::errc() && last == end && width > 0 && height > 0)
+            return {width, height};
+    }
+    throw UsageError("bad size '" + text + "' (want WIDTHxHEIGHT, e.g. 640x480)");
+}
+
+double ParseScale(const std::string& text) {
+    std::size_t used = 0;
+    double scale = 0;
+    try {
+        scale = std::stod(text, &used);
+    } catch (const std::exception&) {
+    }
+    if (used != text.size() || !(scale > 0) || !std::isfinite(scale))
+        throw UsageError("bad scale '" + text + "' (want a number above 0, e.g. 1.5)");
+    return scale;
+}
+
+} // namespace
+
+std::pair<std::int64_t, std::int64_t> TargetSize(const KWRect& rect,
+                                                 const std::optional<std::string>& size,
+                                                 const std::optional<std::string>& scale) {
+    if (size) return ParseSize(*size);
+    const double factor = scale ? ParseScale(*scale) : 1.0;
+    const double width = std::min((std::int64_t{rect.right} - rect.left) * factor, 1e12);
+    const double height = std::min((std::int64_t{rect.bottom} - rect.top) * factor, 1e12);
+    return {std::max<std::int64_t>(1, std::llround(width)),
+            std::max<std::int64_t>(1, std::llround(height))};
 }
 
 } // namespace rztool

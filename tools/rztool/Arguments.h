@@ -3,10 +3,12 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "RZ/KWPixMap"
@@ -42,5 +44,11 @@ KWRect ParseRect(std::string_view text);
 // "R,G,B" or "R,G,B,A" in decimal, or "#RRGGBB" / "#RRGGBBAA"; alpha defaults
 // to 255. Returned as a colour value: alpha, red, green, blue.
 std::array<unsigned char, 4> ParseColour(std::string_view text);
+// The size a command draws rect at: --size "WIDTHxHEIGHT", else the
+// rectangle's size times --scale (a number above 0, rounded, at least 1),
+// else the rectangle's own size.
+std::pair<std::int64_t, std::int64_t> TargetSize(const KWRect& rect,
+                                                 const std::optional<std::string>& size,
+                                                 const std::optional<std::string>& scale);
 
 } // namespace rztool

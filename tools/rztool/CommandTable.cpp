@@ -13,7 +13,8 @@
     X(kConvertCommand)                                                                             \
     X(kPaletteCommand)                                                                             \
     X(kStretchCommand)                                                                             \
-    X(kRotateCommand)
+    X(kRotateCommand)                                                                              \
+    X(kDrawCommand)
 
 namespace rztool {
 

@@ -5,7 +5,7 @@
 #include <new>
 
 #include "GdiState.h"
-#include "SoftGDI/TestSupport.h"
+#include "SoftGDI/Display.h"
 #include "SoftGDI/WinUser.h"
 
 using namespace softgdi;

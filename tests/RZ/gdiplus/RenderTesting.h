@@ -15,6 +15,7 @@
 #include "support/PixMaps.h"
 
 #if !defined(_WIN32)
+#include "SoftGDI/Display.h"
 #include "SoftGDI/TestSupport.h"
 #endif
 

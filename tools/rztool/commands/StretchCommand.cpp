@@ -1,6 +1,4 @@
 // stretch: a rectangle of the image scaled to a new size (RZStretchKWPixMap).
-#include <charconv>
-#include <cmath>
 #include <cstdio>
 
 #include "Arguments.h"
@@ -10,31 +8,6 @@
 namespace rztool {
 
 namespace {
-
-// "WIDTHxHEIGHT", both at least 1.
-std::pair<std::int64_t, std::int64_t> ParseSize(const std::string& text) {
-    std::int64_t width = 0, height = 0;
-    const char* end = text.data() + text.size();
-    const auto [x, widthError] = std::from_chars(text.data(), end, width);
-    if (widthError == std::errc() && x != end && *x == 'x') {
-        const auto [last, heightError] = std::from_chars(x + 1, end, height);
-        if (heightError == std::errc() && last == end && width > 0 && height > 0)
-            return {width, height};
-    }
-    throw UsageError("bad size '" + text + "' (want WIDTHxHEIGHT, e.g. 640x480)");
-}
-
-double ParseScale(const std::string& text) {
-    std::size_t used = 0;
-    double scale = 0;
-    try {
-        scale = std::stod(text, &used);
-    } catch (const std::exception&) {
-    }
-    if (used != text.size() || !(scale > 0) || !std::isfinite(scale))
-        throw UsageError("bad scale '" + text + "' (want a number above 0, e.g. 1.5)");
-    return scale;
-}
 
 int RunStretch(Arguments& arguments) {
     InputImage input = LoadInput(arguments);
@@ -53,14 +26,7 @@ int RunStretch(Arguments& arguments) {
     if (rectText) rect = ParseRect(*rectText);
     if (rect.left >= rect.right || rect.top >= rect.bottom)
         throw UsageError("the source rectangle is empty");
-    std::pair<std::int64_t, std::int64_t> size;
-    if (sizeText) {
-        size = ParseSize(*sizeText);
-    } else {
-        const double scale = ParseScale(*scaleText);
-        size = {std::llround(std::min((std::int64_t{rect.right} - rect.left) * scale, 1e12)),
-                std::llround(std::min((std::int64_t{rect.bottom} - rect.top) * scale, 1e12))};
-    }
+    const auto size = TargetSize(rect, sizeText, scaleText);
     OwnedPixMap target = NewMapLike(source, size.first, size.second);
     if (alpha) FillCheckerboard(target.get());
     const KWRect whole{0, 0, static_cast<std::int32_t>(size.second),

@@ -6,7 +6,6 @@
 #include <cstdint>
 
 #include "SoftGDI/Export.h"
-#include "SoftGDI/WinTypes.h"
 
 extern "C" {
 
@@ -22,10 +21,4 @@ SOFTGDI_API int SoftGdiFailurePending();
 SOFTGDI_API std::int64_t SoftGdiLiveGdiObjects();
 // GDI+ objects and GdipAlloc blocks alive now.
 SOFTGDI_API std::int64_t SoftGdiLiveGdiPlusObjects();
-// A device context on a display of its own with the given depth (1, 4, 8,
-// 16, 24 or 32 bits; 8 bits and fewer with the default palette), as a
-// palette display or a printer would be; null for other depths. Memory DCs
-// made compatible with it report its depth. Deleted with DeleteDC, which
-// takes its surface along.
-SOFTGDI_API HDC SoftGdiCreateDisplayDC(int bitsPerPixel, int width, int height);
 }

@@ -1,0 +1,71 @@
+// draw: the image, or a rectangle of it, drawn scaled onto a device of a
+// chosen depth (RZDrawKWPixMapPartOnHDC); what the device then holds is
+// read back (RZDDB2DIB) and written as a BMP file.
+#include <cmath>
+#include <cstdio>
+
+#include "Arguments.h"
+#include "BmpFile.h"
+#include "Command.h"
+#include "Device.h"
+#include "Images.h"
+
+namespace rztool {
+
+namespace {
+
+int RunDraw(Arguments& arguments) {
+    InputImage input = LoadInput(arguments);
+    const auto depthText = arguments.TakeOption("depth");
+    const auto rectText = arguments.TakeOption("rect");
+    const auto sizeText = arguments.TakeOption("size");
+    const auto scaleText = arguments.TakeOption("scale");
+    const auto paletteText = arguments.TakeOption("palette");
+    const bool dither = arguments.TakeFlag("dither");
+    const bool alpha = arguments.TakeFlag("alpha");
+    const std::string depth = depthText.value_or("8");
+    if (depth != "1" && depth != "4" && depth != "8" && depth != "16" && depth != "24" &&
+        depth != "32")
+        throw UsageError("--depth takes 1, 4, 8, 16, 24 or 32, not '" + depth + "'");
+    const std::string palette = paletteText.value_or("popularity");
+    if (palette != "popularity" && palette != "standard")
+        throw UsageError("--palette takes popularity or standard, not '" + palette + "'");
+    const auto output = OutputPath(arguments, "draw-" + depth + ".bmp");
+    arguments.RequireAllTaken();
+    if (sizeText && scaleText) throw UsageError("give --size or --scale, not both");
+
+    KWPixMap** map = input.map.get();
+    KWRect rect{};
+    RZGetKWPixMapBounds(map, &rect);
+    if (rectText) rect = ParseRect(*rectText);
+    if (rect.left >= rect.right || rect.top >= rect.bottom)
+        throw UsageError("the source rectangle is empty");
+    const auto size = TargetSize(rect, sizeText, scaleText);
+    Device device(std::stoi(depth), static_cast<int>(size.first), static_cast<int>(size.second));
+    if (alpha) device.PaintCheckerboard();
+    const KWRect target{0, 0, static_cast<std::int32_t>(size.second),
+                        static_cast<std::int32_t>(size.first)};
+    const short result = RZDrawKWPixMapPartOnHDC(device.dc(), map, &rect, &target, dither ? 1 : 0,
+                                                 palette == "standard" ? 1 : 0, alpha ? 1 : 0);
+    if (result != 0) throw Failure("RZDrawKWPixMapPartOnHDC returned " + DescribeErrorCode(result));
+    const std::vector<unsigned char> held = device.ReadBack();
+    WriteWholeFile(output, BmpFromPackedDIB(held));
+    std::printf("%s: %s\ndrew %d,%d,%d,%d onto a %s-bit %lld x %lld device%s%s\nwrote %s\n",
+                input.label.c_str(), DescribeMap(map).c_str(), rect.left, rect.top, rect.right,
+                rect.bottom, depth.c_str(), static_cast<long long>(size.first),
+                static_cast<long long>(size.second), dither ? ", dithered" : "",
+                alpha ? ", blended over a checkerboard" : "", output.string().c_str());
+    return kExitOk;
+}
+
+} // namespace
+
+extern const Command kDrawCommand = {
+    "draw",
+    "[FILE] [--depth 1|4|8|16|24|32] [--rect L,T,R,B] [--size WxH | --scale F] [--dither] "
+    "[--palette popularity|standard] [--alpha] [-o OUT]",
+    "draw the image onto a device of that depth (RZDrawKWPixMapPartOnHDC) and write what it "
+    "holds (RZDDB2DIB); 8 bits and fewer are reduced by the library, --alpha blends with GDI+",
+    RunDraw, "dither alpha"};
+
+} // namespace rztool
