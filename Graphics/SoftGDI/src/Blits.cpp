@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <memory>
 #include <new>
+#include <vector>
 
 #include "DibFormat.h"
 #include "GdiState.h"
@@ -82,14 +83,48 @@ extern "C" int WINAPI StretchDIBits(HDC dc, int x, int y, int width, int height,
     const std::int64_t y1 = std::min<std::int64_t>(ty + th, to->surface.height);
     if (x0 >= x1 || y0 >= y1) return int(sh);
 
-    std::unique_ptr<Argb[]> sourceRow(new (std::nothrow) Argb[std::size_t(format.width)]);
-    std::unique_ptr<Argb[]> targetRow(new (std::nothrow) Argb[std::size_t(x1 - x0)]);
+    // The source column under each target column, worked out once: -1 where
+    // it lies outside the DIB (those target pixels are left alone).
+    std::vector<int> columns;
+    try {
+        columns.resize(std::size_t(x1 - x0));
+    } catch (const std::bad_alloc&) {
+        return 0;
+    }
+    bool allInside = true;
+    for (std::int64_t rx = x0; rx < x1; ++rx) {
+        const std::int64_t srcX = sx + NearestIndex(rx - tx, tw, sw, flipX);
+        const bool inside = srcX >= 0 && srcX < format.width;
+        columns[std::size_t(rx - x0)] = inside ? int(srcX) : -1;
+        allInside = allInside && inside;
+    }
     std::unique_ptr<PaletteMatcher> matcher;
-    if (IsIndexed(to->surface.layout))
+    if (IsIndexed(to->surface.layout)) {
         matcher.reset(new (std::nothrow)
                           PaletteMatcher(to->surface.palette, to->surface.paletteSize));
-    if (!sourceRow || !targetRow || (IsIndexed(to->surface.layout) && !matcher)) return 0;
+        if (!matcher) return 0;
+    }
+    // 8-bit onto 8-bit: each source index maps to one target index, so rows
+    // are translated through a table without colours in between.
+    if (source.layout == PixelLayout::Indexed8 && to->surface.layout == PixelLayout::Indexed8 &&
+        allInside) {
+        std::uint8_t table[256];
+        for (int i = 0; i < 256; ++i)
+            table[i] =
+                std::uint8_t(matcher->Nearest(i < source.paletteSize ? source.palette[i] : 0));
+        for (std::int64_t ry = y0; ry < y1; ++ry) {
+            const std::int64_t srcY = sourceTop + NearestIndex(ry - ty, th, sh, flipY);
+            if (srcY < 0 || srcY >= format.height) continue;
+            const std::uint8_t* in = source.Row(int(srcY));
+            std::uint8_t* out = to->surface.Row(int(ry)) + x0;
+            for (std::size_t i = 0; i < columns.size(); ++i) out[i] = table[in[columns[i]]];
+        }
+        return int(sh);
+    }
 
+    std::unique_ptr<Argb[]> sourceRow(new (std::nothrow) Argb[std::size_t(format.width)]);
+    std::unique_ptr<Argb[]> targetRow(new (std::nothrow) Argb[std::size_t(x1 - x0)]);
+    if (!sourceRow || !targetRow) return 0;
     std::int64_t decodedRow = -1;
     for (std::int64_t ry = y0; ry < y1; ++ry) {
         const std::int64_t srcY = sourceTop + NearestIndex(ry - ty, th, sh, flipY);
@@ -98,13 +133,10 @@ extern "C" int WINAPI StretchDIBits(HDC dc, int x, int y, int width, int height,
             DecodeRow(source, int(srcY), 0, format.width, sourceRow.get());
             decodedRow = srcY;
         }
-        // Keep target pixels whose source column lies outside the DIB.
-        DecodeRow(to->surface, int(ry), int(x0), int(x1 - x0), targetRow.get());
-        for (std::int64_t rx = x0; rx < x1; ++rx) {
-            const std::int64_t srcX = sx + NearestIndex(rx - tx, tw, sw, flipX);
-            if (srcX >= 0 && srcX < format.width)
-                targetRow[std::size_t(rx - x0)] = sourceRow[std::size_t(srcX)];
-        }
+        // Target pixels whose source column lies outside the DIB keep their colour.
+        if (!allInside) DecodeRow(to->surface, int(ry), int(x0), int(x1 - x0), targetRow.get());
+        for (std::size_t i = 0; i < columns.size(); ++i)
+            if (columns[i] >= 0) targetRow[i] = sourceRow[std::size_t(columns[i])];
         EncodeRow(to->surface, int(ry), int(x0), int(x1 - x0), targetRow.get(), matcher.get());
     }
     return int(sh);
