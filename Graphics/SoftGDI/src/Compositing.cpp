@@ -1,6 +1,7 @@
 #include "Compositing.h"
 
 #include <algorithm>
+#include <cstring>
 #include <new>
 
 namespace softgdi {
@@ -82,6 +83,27 @@ void CompositingSink::ExactRow(int y, int x0, int count, const Argb* colours) {
             p[2] = float(RedOf(c)) * fa, p[3] = a;
         }
         Row(y, x0 + start, n, premultiplied);
+    }
+}
+
+// Opaque colour replaces what is there in either mode. The common 24- and
+// 32-bit targets are written directly.
+void CompositingSink::OpaqueRow(int y, int x0, int count, const Argb* colours) {
+    std::uint8_t* row = target_.Row(y);
+    switch (target_.layout) {
+    case PixelLayout::Bgra32:
+    case PixelLayout::Pbgra32: // alpha 255: premultiplying changes nothing
+        std::memcpy(row + 4 * std::size_t(x0), colours, 4 * std::size_t(count));
+        return;
+    case PixelLayout::Bgr24: {
+        // Each pixel as 4 bytes, the fourth overwritten by the next pixel.
+        std::uint8_t* p = row + 3 * std::size_t(x0);
+        for (int i = 0; i + 1 < count; ++i, p += 3) std::memcpy(p, colours + i, 4);
+        if (count > 0) std::memcpy(p, colours + count - 1, 3);
+        return;
+    }
+    default:
+        EncodeRow(target_, y, x0, count, colours, matcher_.get());
     }
 }
 
