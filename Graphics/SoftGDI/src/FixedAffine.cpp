@@ -67,6 +67,81 @@ SOFTGDI_SSE41 inline __m128i LinearWeights(float fu, float fv) {
                            _mm_cvtps_epi32(_mm_mul_ps(g, scale)));
 }
 
+// t, or the whole number within 1e-6 of it (Snap, inline).
+SOFTGDI_SSE41 inline double Snapped(double t) {
+    const __m128d v = _mm_set_sd(t);
+    const double r =
+        _mm_cvtsd_f64(_mm_round_sd(v, v, _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC));
+    return std::fabs(t - r) < 1e-6 ? r : t;
+}
+
+// How far below a block the source is fetched ahead.
+constexpr int kRowsAhead = 2;
+
+// What every pixel of one draw shares.
+struct Sampler {
+    const ResampleSource* source;
+    EdgeMode edgeX, edgeY;
+    PairShuffle shuffle;
+    __m128i constants;
+};
+
+// The device pixel whose centre maps to (u, v).
+template <int N> SOFTGDI_SSE41 inline Argb Sample(const Sampler& s, double u, double v) {
+    // The first tap lies this far before floor(t).
+    constexpr int before = N == 4 ? 1 : 0;
+    const ResampleSource& source = *s.source;
+    const double tu = Snapped(u - 0.5), tv = Snapped(v - 0.5);
+    const double bu = std::floor(tu), bv = std::floor(tv);
+    const float fu = float(tu - bu), fv = float(tv - bv);
+    const int i0 = int(bu) - before, j0 = int(bv) - before;
+    const __m128i weights = N == 4 ? CubicWeights(fu, fv) : LinearWeights(fu, fv);
+    const std::uint8_t* line;
+    std::ptrdiff_t stride;
+    // Blocks reaching past the source are gathered here through the edge modes.
+    alignas(16) std::uint8_t block[4 * 16];
+    if (i0 >= 0 && i0 + N <= source.width && j0 >= 0 && j0 + N <= source.height) {
+        line = source.pixels + std::ptrdiff_t(j0) * source.stride + 4 * std::size_t(i0);
+        stride = source.stride;
+        // The rows below the block are what the next device rows read first.
+        const int ahead = std::min(j0 + N + kRowsAhead, source.height - 1);
+        _mm_prefetch(reinterpret_cast<const char*>(line + std::ptrdiff_t(ahead - j0) * stride),
+                     _MM_HINT_T0);
+    } else {
+        for (int r = 0; r < N; ++r) {
+            const std::uint8_t* row =
+                source.pixels +
+                std::ptrdiff_t(MapIndex(j0 + r, source.height, s.edgeY)) * source.stride;
+            for (int k = 0; k < N; ++k)
+                std::memcpy(block + 16 * r + 4 * k,
+                            row + 4 * MapIndex(i0 + k, source.width, s.edgeX), 4);
+        }
+        line = block;
+        stride = 16;
+    }
+    const __m128i wu01 = _mm_shuffle_epi32(weights, 0x00);
+    const __m128i wu23 = _mm_shuffle_epi32(weights, 0x55);
+    const __m128i wv01 = _mm_shuffle_epi32(weights, 0xAA);
+    const __m128i r0 = WeighRow<N>(line, s.shuffle, wu01, wu23);
+    const __m128i r1 = WeighRow<N>(line + stride, s.shuffle, wu01, wu23);
+    __m128i sum = CombinePair(r0, r1, wv01);
+    if constexpr (N == 4) {
+        const __m128i wv23 = _mm_shuffle_epi32(weights, 0xFF);
+        const __m128i r2 = WeighRow<N>(line + 2 * stride, s.shuffle, wu01, wu23);
+        const __m128i r3 = WeighRow<N>(line + 3 * stride, s.shuffle, wu01, wu23);
+        sum = _mm_add_epi32(sum, CombinePair(r2, r3, wv23));
+    }
+    const __m128i level = ToLevels(sum);
+    const __m128i pixel =
+        _mm_or_si128(_mm_packus_epi16(_mm_packs_epi32(level, level), level), s.constants);
+    return Argb(_mm_cvtsi128_si32(pixel));
+}
+
+// Device columns are drawn in strips this wide, row after row, so that the
+// source rows a turned strip reads stay in cache from one device row to the
+// next.
+constexpr int kStripWidth = 128;
+
 template <int N>
 SOFTGDI_SSE41 bool Affine(const ResampleSource& source, const AffineMap& m,
                           const ResampleOptions& options, int clipWidth, int clipHeight,
@@ -76,68 +151,42 @@ SOFTGDI_SSE41 bool Affine(const ResampleSource& source, const AffineMap& m,
     const double iux = m.d / det, iuy = -m.c / det, ivx = -m.b / det, ivy = m.a / det;
     const double w = source.width, h = source.height;
     const Span rows = ReachedRows(m, w, h, clipHeight);
+    if (rows.x0 >= rows.x1) return true;
+    // Each reached row: u and v at x = 0 and the span written.
+    struct RowStart {
+        double u0, v0;
+        Span span;
+    };
+    std::vector<RowStart> starts;
     std::vector<Argb> out;
     try {
+        starts.resize(std::size_t(rows.x1 - rows.x0));
         out.resize(std::size_t(clipWidth));
     } catch (const std::bad_alloc&) {
         return false;
     }
-    const PairShuffle shuffle = PairShuffleFor(source.select);
-    const std::uint32_t constantBits = ConstantBits(source.select);
-    const __m128i constants = _mm_cvtsi32_si128(int(constantBits));
-    // The first tap lies this far before floor(t).
-    constexpr int before = N == 4 ? 1 : 0;
-    // Blocks reaching past the source are gathered here through the edge modes.
-    alignas(16) std::uint8_t block[4 * 16];
-
+    int left = clipWidth, right = 0;
     for (int y = rows.x0; y < rows.x1; ++y) {
+        RowStart& r = starts[std::size_t(y - rows.x0)];
         const double dy = y + 0.5 - m.f;
-        const double u0 = iux * (0.5 - m.e) + iuy * dy; // u at x = 0
-        const double v0 = ivx * (0.5 - m.e) + ivy * dy;
-        const Span span = InsideSpan(u0, iux, v0, ivx, w, h, clipWidth);
-        for (int x = span.x0; x < span.x1; ++x) {
-            const double tu = Snap(u0 + iux * x - 0.5), tv = Snap(v0 + ivx * x - 0.5);
-            const double bu = std::floor(tu), bv = std::floor(tv);
-            const float fu = float(tu - bu), fv = float(tv - bv);
-            const int i0 = int(bu) - before, j0 = int(bv) - before;
-            const __m128i weights = N == 4 ? CubicWeights(fu, fv) : LinearWeights(fu, fv);
-            const std::uint8_t* line;
-            std::ptrdiff_t stride;
-            if (i0 >= 0 && i0 + N <= source.width && j0 >= 0 && j0 + N <= source.height) {
-                line = source.pixels + std::ptrdiff_t(j0) * source.stride + 4 * std::size_t(i0);
-                stride = source.stride;
-            } else {
-                for (int r = 0; r < N; ++r) {
-                    const std::uint8_t* row =
-                        source.pixels +
-                        std::ptrdiff_t(MapIndex(j0 + r, source.height, options.edgeY)) *
-                            source.stride;
-                    for (int k = 0; k < N; ++k)
-                        std::memcpy(block + 16 * r + 4 * k,
-                                    row + 4 * MapIndex(i0 + k, source.width, options.edgeX), 4);
-                }
-                line = block;
-                stride = 16;
-            }
-            const __m128i wu01 = _mm_shuffle_epi32(weights, 0x00);
-            const __m128i wu23 = _mm_shuffle_epi32(weights, 0x55);
-            const __m128i wv01 = _mm_shuffle_epi32(weights, 0xAA);
-            const __m128i r0 = WeighRow<N>(line, shuffle, wu01, wu23);
-            const __m128i r1 = WeighRow<N>(line + stride, shuffle, wu01, wu23);
-            __m128i sum = CombinePair(r0, r1, wv01);
-            if constexpr (N == 4) {
-                const __m128i wv23 = _mm_shuffle_epi32(weights, 0xFF);
-                const __m128i r2 = WeighRow<N>(line + 2 * stride, shuffle, wu01, wu23);
-                const __m128i r3 = WeighRow<N>(line + 3 * stride, shuffle, wu01, wu23);
-                sum = _mm_add_epi32(sum, CombinePair(r2, r3, wv23));
-            }
-            const __m128i level = ToLevels(sum);
-            const __m128i pixel =
-                _mm_or_si128(_mm_packus_epi16(_mm_packs_epi32(level, level), level), constants);
-            out[std::size_t(x)] = Argb(_mm_cvtsi128_si32(pixel));
-        }
-        if (span.x0 < span.x1) sink.OpaqueRow(y, span.x0, span.x1 - span.x0, out.data() + span.x0);
+        r.u0 = iux * (0.5 - m.e) + iuy * dy;
+        r.v0 = ivx * (0.5 - m.e) + ivy * dy;
+        r.span = InsideSpan(r.u0, iux, r.v0, ivx, w, h, clipWidth);
+        if (r.span.x0 < r.span.x1)
+            left = std::min(left, r.span.x0), right = std::max(right, r.span.x1);
     }
+    const Sampler sampler{&source, options.edgeX, options.edgeY, PairShuffleFor(source.select),
+                          _mm_cvtsi32_si128(int(ConstantBits(source.select)))};
+    for (int strip = left; strip < right; strip += kStripWidth)
+        for (int y = rows.x0; y < rows.x1; ++y) {
+            const RowStart& r = starts[std::size_t(y - rows.x0)];
+            const int x0 = std::max(r.span.x0, strip);
+            const int x1 = std::min(r.span.x1, strip + kStripWidth);
+            if (x0 >= x1) continue;
+            for (int x = x0; x < x1; ++x)
+                out[std::size_t(x)] = Sample<N>(sampler, r.u0 + iux * x, r.v0 + ivx * x);
+            sink.OpaqueRow(y, x0, x1 - x0, out.data() + x0);
+        }
     return true;
 }
 

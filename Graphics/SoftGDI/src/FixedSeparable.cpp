@@ -202,6 +202,12 @@ SOFTGDI_SSE41 bool Separable(const ResampleSource& source, const AffineMap& map,
 
 } // namespace
 
+bool SeparableFixedHandles(const ResampleSource& source, const AffineMap& map,
+                           const ResampleOptions& options) {
+    return KernelFor(options, std::fabs(map.a), source.width).maxTaps <= kMaxFixedTaps &&
+           KernelFor(options, std::fabs(map.d), source.height).maxTaps <= kMaxFixedTaps;
+}
+
 bool ResampleSeparableFixed(const ResampleSource& source, const AffineMap& map,
                             const ResampleOptions& options, int clipWidth, int clipHeight,
                             ResampleSink& sink) {
@@ -210,6 +216,9 @@ bool ResampleSeparableFixed(const ResampleSource& source, const AffineMap& map,
 
 #else
 
+bool SeparableFixedHandles(const ResampleSource&, const AffineMap&, const ResampleOptions&) {
+    return false;
+}
 bool ResampleSeparableFixed(const ResampleSource&, const AffineMap&, const ResampleOptions&, int,
                             int, ResampleSink&) {
     return false;

@@ -22,8 +22,13 @@ bool ResampleAffineFloat(const ResampleSource& source, const AffineMap& map,
 // the instructions they use (SSE4.1).
 bool FixedPointAvailable();
 
-// Axis-aligned maps with an opaque selection, any filter, edges mirrored or
-// tiled. Delivers OpaqueRow.
+// True when ResampleSeparableFixed can draw the map: an opaque selection,
+// edges mirrored or tiled, and at most kMaxFixedTaps taps along each axis
+// (more small weights would add up rounding errors of 2^-15 each).
+constexpr int kMaxFixedTaps = 16;
+bool SeparableFixedHandles(const ResampleSource& source, const AffineMap& map,
+                           const ResampleOptions& options);
+// Delivers OpaqueRow.
 bool ResampleSeparableFixed(const ResampleSource& source, const AffineMap& map,
                             const ResampleOptions& options, int clipWidth, int clipHeight,
                             ResampleSink& sink);

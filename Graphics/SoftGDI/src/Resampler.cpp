@@ -98,7 +98,7 @@ bool Resample(const ResampleSource& source, const AffineMap& map, const Resample
                             options.edgeY != EdgeMode::Border && FixedPointAvailable();
     if (map.b == 0.0 && map.c == 0.0) {
         if (map.a == 0.0 || map.d == 0.0) return true;
-        return fixedPoint
+        return fixedPoint && SeparableFixedHandles(source, map, options)
                    ? ResampleSeparableFixed(source, map, options, clipWidth, clipHeight, sink)
                    : ResampleSeparableFloat(source, map, options, clipWidth, clipHeight, sink);
     }

@@ -1,5 +1,5 @@
-// The resampler: draws a source image under an affine map, producing
-// premultiplied colour row by row for a sink to composite.
+// The resampler: draws a source image under an affine map, producing colour
+// row by row for a sink to composite.
 //
 // Geometry, stated once for the whole component:
 // - Source pixel (i, j) covers [i, i + 1) x [j, j + 1); its centre is
@@ -26,13 +26,14 @@
 //   transparent pixels lend no colour to their neighbours. The compositing
 //   sink clamps to 0..255, divides colour by alpha and rounds to the nearest
 //   byte, halves up; bicubic overshoot is clamped there.
-// - Opaque selections (alpha the constant 255) need no premultiplying and,
-//   where the processor has SSE4.1, are resampled in fixed point: weights in
-//   units of 2^-14 (each axis's weights summing to exactly 2^14 in the
-//   separable path), the horizontal pass rounded to 1/64 of a level, the
-//   vertical pass rounded to the nearest byte, halves up, and clamped to
-//   0..255 there. Results stay within a level of the exact filter; uniform
-//   colours and single taps come out exactly.
+// - Opaque selections (alpha the constant 255) need no premultiplying. Where
+//   the processor has SSE4.1 they are resampled in fixed point: weights in
+//   units of 2^-14 (in the separable path each axis's weights sum to exactly
+//   2^14, and at most 16 taps per axis are taken this way, so that rounding
+//   errors cannot add up), the first pass rounded to 1/64 of a level, the
+//   second rounded to the nearest byte, halves up, and clamped to 0..255.
+//   Results stay within a level of the exact filter; uniform colours and
+//   single taps come out exactly.
 //
 // Maps that only move whole pixels (whole-number offsets combined with turns
 // by multiples of 90 degrees and mirrors, all within 1e-6) copy the source
