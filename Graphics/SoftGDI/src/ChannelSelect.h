@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 
 #include "SoftGDI/GdiPlusTypes.h"
 #include "Surface.h"
@@ -28,6 +29,26 @@ struct ChannelSelect {
         return out;
     }
 };
+
+// How a draw applies its selection to each pixel it loads: not at all, as a
+// byte reversal (the blended pixel-map draws), or in general. Loops over
+// pixels take it as a template argument, so that the choice is made once.
+enum class Pick : std::uint8_t { Same, Reversed, Any };
+
+inline Pick PickOf(const ChannelSelect& s) {
+    if (s.IsIdentity()) return Pick::Same;
+    if (s.from[0] == 3 && s.from[1] == 2 && s.from[2] == 1 && s.from[3] == 0) return Pick::Reversed;
+    return Pick::Any;
+}
+
+// The selected colour of the pixel at p.
+template <Pick pick> inline Argb LoadPicked(const std::uint8_t* p, const ChannelSelect& select) {
+    Argb c;
+    std::memcpy(&c, p, 4);
+    if constexpr (pick == Pick::Reversed) c = __builtin_bswap32(c);
+    if constexpr (pick == Pick::Any) c = select.Apply(c);
+    return c;
+}
 
 // The selection a colour matrix makes, if it only selects and sets
 // constants; false for any other matrix.

@@ -45,15 +45,17 @@ inline int FixedTaps(ResampleFilter filter, double t, float* w) {
 
 // Weighted premultiplied sum of an nu x nv block of source pixels starting
 // at line, all inside the source; writes blue, green, red, alpha to o.
+template <Pick pick>
 inline void InteriorSumAny(const std::uint8_t* line, std::ptrdiff_t stride, int nu, int nv,
-                           const float* wu, const float* wv, float* o) {
+                           const float* wu, const float* wv, const ChannelSelect& select,
+                           float* o) {
     float b = 0, g = 0, r = 0, a = 0;
     for (int kj = 0; kj < nv; ++kj, line += stride) {
         float rb = 0, rg = 0, rr = 0, ra = 0;
         for (int ki = 0; ki < nu; ++ki) {
-            const std::uint8_t* p = line + 4 * ki;
-            const float wa = wu[ki] * float(p[3]);
-            rb += wa * float(p[0]), rg += wa * float(p[1]), rr += wa * float(p[2]);
+            const Argb p = LoadPicked<pick>(line + 4 * ki, select);
+            const float wa = wu[ki] * float(AlphaOf(p));
+            rb += wa * float(BlueOf(p)), rg += wa * float(GreenOf(p)), rr += wa * float(RedOf(p));
             ra += wa;
         }
         b += wv[kj] * rb, g += wv[kj] * rg, r += wv[kj] * rr, a += wv[kj] * ra;
@@ -64,17 +66,16 @@ inline void InteriorSumAny(const std::uint8_t* line, std::ptrdiff_t stride, int 
 // InteriorSumAny for a fixed n x n block. Each pixel enters as (b, g, r, 255) times weight x alpha,
 // so one vector multiply-add premultiplies and weighs it, and the alpha lane sums weight x alpha x
 // 255.
-template <int N>
+template <int N, Pick pick>
 inline void InteriorSum(const std::uint8_t* line, std::ptrdiff_t stride, const float* wu,
-                        const float* wv, float* o) {
+                        const float* wv, const ChannelSelect& select, float* o) {
 #if defined(__SSE2__)
     const __m128i zero = _mm_setzero_si128();
     __m128 sum = _mm_setzero_ps();
     for (int kj = 0; kj < N; ++kj, line += stride) {
         __m128 row = _mm_setzero_ps();
         for (int ki = 0; ki < N; ++ki) {
-            std::uint32_t p;
-            std::memcpy(&p, line + 4 * ki, 4);
+            const std::uint32_t p = LoadPicked<pick>(line + 4 * ki, select);
             const float wa = wu[ki] * float(p >> 24);
             __m128i v = _mm_cvtsi32_si128(int((p & 0x00FFFFFFu) | 0xFF000000u));
             v = _mm_unpacklo_epi16(_mm_unpacklo_epi8(v, zero), zero);
@@ -84,15 +85,14 @@ inline void InteriorSum(const std::uint8_t* line, std::ptrdiff_t stride, const f
     }
     _mm_storeu_ps(o, _mm_mul_ps(sum, _mm_set1_ps(kInv255)));
 #else
-    InteriorSumAny(line, stride, N, N, wu, wv, o);
+    InteriorSumAny<pick>(line, stride, N, N, wu, wv, select, o);
 #endif
 }
 
-} // namespace
-
-bool ResampleAffineFloat(const ResampleSource& source, const AffineMap& m,
-                         const ResampleOptions& options, int clipWidth, int clipHeight,
-                         ResampleSink& sink) {
+template <Pick pick>
+bool AffineFloat(const ResampleSource& source, const AffineMap& m, const ResampleOptions& options,
+                 int clipWidth, int clipHeight, ResampleSink& sink) {
+    const ChannelSelect& select = source.select;
     const double det = m.a * m.d - m.b * m.c;
     if (!(std::fabs(det) > 1e-12)) return true; // degenerate: covers no pixel centre
     // Inverse map: u = iu.x * (x - e) + iu.y * (y - f), likewise v.
@@ -130,11 +130,11 @@ bool ResampleAffineFloat(const ResampleSource& source, const AffineMap& m,
                 const double u = u0 + iux * x, v = v0 + ivx * x;
                 const int i = std::min(int(u), source.width - 1);
                 const int j = std::min(int(v), source.height - 1);
-                const std::uint8_t* p =
-                    source.pixels + std::ptrdiff_t(j) * source.stride + 4 * std::size_t(i);
-                const float fa = float(p[3]) * kInv255;
-                o[0] = float(p[0]) * fa, o[1] = float(p[1]) * fa, o[2] = float(p[2]) * fa;
-                o[3] = float(p[3]);
+                const Argb p = LoadPicked<pick>(
+                    source.pixels + std::ptrdiff_t(j) * source.stride + 4 * std::size_t(i), select);
+                const float fa = float(AlphaOf(p)) * kInv255;
+                o[0] = float(BlueOf(p)) * fa, o[1] = float(GreenOf(p)) * fa;
+                o[2] = float(RedOf(p)) * fa, o[3] = float(AlphaOf(p));
             }
             sink.Row(y, x0, x1 - x0, out.data());
             continue;
@@ -156,11 +156,12 @@ bool ResampleAffineFloat(const ResampleSource& source, const AffineMap& m,
                 const std::uint8_t* line = source.pixels + std::ptrdiff_t(jFirst) * source.stride +
                                            4 * std::size_t(iFirst);
                 if (nu == 4 && nv == 4)
-                    InteriorSum<4>(line, source.stride, wu.data(), wv.data(), o);
+                    InteriorSum<4, pick>(line, source.stride, wu.data(), wv.data(), select, o);
                 else if (nu == 2 && nv == 2)
-                    InteriorSum<2>(line, source.stride, wu.data(), wv.data(), o);
+                    InteriorSum<2, pick>(line, source.stride, wu.data(), wv.data(), select, o);
                 else
-                    InteriorSumAny(line, source.stride, nu, nv, wu.data(), wv.data(), o);
+                    InteriorSumAny<pick>(line, source.stride, nu, nv, wu.data(), wv.data(), select,
+                                         o);
                 continue;
             }
             // Taps outside the source are mapped by the edge modes or take the border.
@@ -177,10 +178,10 @@ bool ResampleAffineFloat(const ResampleSource& source, const AffineMap& m,
                         r += weight * border.r, a += weight * border.a;
                         continue;
                     }
-                    const std::uint8_t* p = line + 4 * std::size_t(column);
-                    const float fa = weight * float(p[3]) * kInv255;
-                    b += fa * float(p[0]), g += fa * float(p[1]), r += fa * float(p[2]);
-                    a += weight * float(p[3]);
+                    const Argb p = LoadPicked<pick>(line + 4 * std::size_t(column), select);
+                    const float fa = weight * float(AlphaOf(p)) * kInv255;
+                    b += fa * float(BlueOf(p)), g += fa * float(GreenOf(p));
+                    r += fa * float(RedOf(p)), a += weight * float(AlphaOf(p));
                 }
             }
             o[0] = b, o[1] = g, o[2] = r, o[3] = a;
@@ -188,6 +189,22 @@ bool ResampleAffineFloat(const ResampleSource& source, const AffineMap& m,
         sink.Row(y, x0, x1 - x0, out.data());
     }
     return true;
+}
+
+} // namespace
+
+bool ResampleAffineFloat(const ResampleSource& source, const AffineMap& map,
+                         const ResampleOptions& options, int clipWidth, int clipHeight,
+                         ResampleSink& sink) {
+    switch (PickOf(source.select)) {
+    case Pick::Same:
+        return AffineFloat<Pick::Same>(source, map, options, clipWidth, clipHeight, sink);
+    case Pick::Reversed:
+        return AffineFloat<Pick::Reversed>(source, map, options, clipWidth, clipHeight, sink);
+    case Pick::Any:
+        break;
+    }
+    return AffineFloat<Pick::Any>(source, map, options, clipWidth, clipHeight, sink);
 }
 
 } // namespace softgdi

@@ -35,16 +35,6 @@ inline void LoadPremultiplied(Argb c, float* e) {
 #endif
 }
 
-// How a draw's selection is applied to each loaded pixel: not at all, as a
-// byte reversal (the blended pixel-map draws), or in general.
-enum class Pick : std::uint8_t { Same, Reversed, Any };
-
-Pick PickOf(const ChannelSelect& s) {
-    if (s.IsIdentity()) return Pick::Same;
-    if (s.from[0] == 3 && s.from[1] == 2 && s.from[2] == 1 && s.from[3] == 0) return Pick::Reversed;
-    return Pick::Any;
-}
-
 // Source row pixels (nullptr: a row of border) at the given columns (-1:
 // the border), selected and premultiplied, into ext.
 template <Pick pick>
@@ -56,11 +46,7 @@ void LoadRow(const std::uint8_t* pixels, const int* columnOf, int count,
             std::copy(border, border + 4, ext);
             continue;
         }
-        Argb c;
-        std::memcpy(&c, pixels + 4 * std::size_t(column), 4);
-        if constexpr (pick == Pick::Reversed) c = __builtin_bswap32(c);
-        if constexpr (pick == Pick::Any) c = select.Apply(c);
-        LoadPremultiplied(c, ext);
+        LoadPremultiplied(LoadPicked<pick>(pixels + 4 * std::size_t(column), select), ext);
     }
 }
 

@@ -13,7 +13,7 @@ bool ResampleSeparableFloat(const ResampleSource& source, const AffineMap& map,
                             const ResampleOptions& options, int clipWidth, int clipHeight,
                             ResampleSink& sink);
 
-// Any other map; the source's selection must be the identity.
+// Any other map, any selection and edge mode, premultiplied floats.
 bool ResampleAffineFloat(const ResampleSource& source, const AffineMap& map,
                          const ResampleOptions& options, int clipWidth, int clipHeight,
                          ResampleSink& sink);

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <memory>
 #include <new>
 #include <vector>
 
@@ -104,25 +103,7 @@ bool Resample(const ResampleSource& source, const AffineMap& map, const Resample
     }
     if (fixedPoint && AffineFixedHandles(source, map, options))
         return ResampleAffineFixed(source, map, options, clipWidth, clipHeight, sink);
-    if (source.select.IsIdentity())
-        return ResampleAffineFloat(source, map, options, clipWidth, clipHeight, sink);
-    // The float affine path reads pixels as they are: give it selected ones.
-    const std::size_t width = std::size_t(source.width), height = std::size_t(source.height);
-    std::unique_ptr<Argb[]> selected(new (std::nothrow) Argb[width * height]);
-    if (!selected) return false;
-    for (std::size_t j = 0; j < height; ++j) {
-        const std::uint8_t* row = source.pixels + std::ptrdiff_t(j) * source.stride;
-        for (std::size_t i = 0; i < width; ++i) {
-            Argb c;
-            std::memcpy(&c, row + 4 * i, 4);
-            selected[j * width + i] = source.select.Apply(c);
-        }
-    }
-    ResampleSource copy = source;
-    copy.pixels = reinterpret_cast<const std::uint8_t*>(selected.get());
-    copy.stride = std::ptrdiff_t(width * 4);
-    copy.select = ChannelSelect{};
-    return ResampleAffineFloat(copy, map, options, clipWidth, clipHeight, sink);
+    return ResampleAffineFloat(source, map, options, clipWidth, clipHeight, sink);
 }
 
 } // namespace softgdi
