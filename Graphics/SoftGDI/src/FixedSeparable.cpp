@@ -28,27 +28,33 @@ using namespace fixed;
 struct FixedAxis {
     std::vector<int> first, pairs, offset;
     std::vector<std::int32_t> weights;
+    int maxPairs = 0;
 };
 
 // Rounds each entry's weights to units of 2^-14, the largest taking the
-// rounding error so that they sum to exactly 2^14.
-bool QuantiseAxis(const AxisPlan& plan, int repeat, FixedAxis* axis) {
+// rounding error so that they sum to exactly 2^14. With uniform set every
+// entry is padded with zero weights to the most pairs any entry has, so that
+// the horizontal pass runs the same straight code for every pixel.
+bool QuantiseAxis(const AxisPlan& plan, int repeat, bool uniform, FixedAxis* axis) {
     const std::size_t entries = plan.first.size();
     std::size_t total = 0;
+    axis->maxPairs = 0;
+    for (std::size_t e = 0; e < entries; ++e)
+        axis->maxPairs = std::max(axis->maxPairs, (plan.count[e] + 1) / 2);
     try {
         axis->first = plan.first;
         axis->pairs.resize(entries);
         axis->offset.resize(entries);
         for (std::size_t e = 0; e < entries; ++e) {
             axis->offset[e] = int(total);
-            axis->pairs[e] = (plan.count[e] + 1) / 2;
+            axis->pairs[e] = uniform ? axis->maxPairs : (plan.count[e] + 1) / 2;
             total += std::size_t(axis->pairs[e]) * std::size_t(repeat);
         }
         axis->weights.resize(total);
     } catch (const std::bad_alloc&) {
         return false;
     }
-    std::vector<int> q(std::size_t(plan.stride) + 1);
+    std::vector<int> q(2 * std::size_t(axis->maxPairs), 0);
     for (std::size_t e = 0; e < entries; ++e) {
         const int count = plan.count[e];
         const float* w = &plan.weights[e * std::size_t(plan.stride)];
@@ -59,7 +65,7 @@ bool QuantiseAxis(const AxisPlan& plan, int repeat, FixedAxis* axis) {
             if (q[std::size_t(k)] > q[std::size_t(largest)]) largest = k;
         }
         q[std::size_t(largest)] += kOne - sum;
-        q[std::size_t(count)] = 0;
+        std::fill(q.begin() + count, q.end(), 0);
         std::int32_t* out = &axis->weights[std::size_t(axis->offset[e])];
         for (int k = 0; k < axis->pairs[e]; ++k) {
             const std::uint32_t pair = std::uint16_t(q[std::size_t(2 * k)]) |
@@ -71,32 +77,54 @@ bool QuantiseAxis(const AxisPlan& plan, int repeat, FixedAxis* axis) {
     return true;
 }
 
+// Pairs k .. k + 1 of taps from s (16 bytes, 4 pixels) added to sum.
+SOFTGDI_SSE41 inline __m128i AddFourTaps(__m128i sum, const std::uint8_t* s, const __m128i* w,
+                                         const PairShuffle& shuffle) {
+    const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
+    sum = _mm_add_epi32(sum, _mm_madd_epi16(_mm_shuffle_epi8(p, shuffle.low), _mm_loadu_si128(w)));
+    return _mm_add_epi32(sum,
+                         _mm_madd_epi16(_mm_shuffle_epi8(p, shuffle.high), _mm_loadu_si128(w + 1)));
+}
+
+// One pair of taps from s (8 bytes, 2 pixels) added to sum.
+SOFTGDI_SSE41 inline __m128i AddTwoTaps(__m128i sum, const std::uint8_t* s, const __m128i* w,
+                                        const PairShuffle& shuffle) {
+    const __m128i p = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(s));
+    return _mm_add_epi32(sum, _mm_madd_epi16(_mm_shuffle_epi8(p, shuffle.low), _mm_loadu_si128(w)));
+}
+
 // Horizontal pass of one extended source row (pixel i of ext is source
-// column lo + i) into 16-bit sixty-fourths, 4 lanes a pixel.
+// column lo + i) into 16-bit sixty-fourths, 4 lanes a pixel; Pairs is the
+// axis's pairs per entry, or 0 for any number.
+template <int Pairs>
 SOFTGDI_SSE41 void FilterRow(const std::uint8_t* ext, const FixedAxis& axis, int lo,
                              const PairShuffle& shuffle, int outWidth, std::int16_t* out) {
-    for (int x = 0; x < outWidth; ++x) {
-        const std::size_t e = std::size_t(x);
+    const __m128i* w = reinterpret_cast<const __m128i*>(axis.weights.data());
+    const int pairs = Pairs > 0 ? Pairs : axis.maxPairs;
+    for (std::size_t e = 0; e < std::size_t(outWidth); ++e, w += pairs) {
         const std::uint8_t* s = ext + 4 * std::size_t(axis.first[e] - lo);
-        const __m128i* w =
-            reinterpret_cast<const __m128i*>(&axis.weights[std::size_t(axis.offset[e])]);
-        const int pairs = axis.pairs[e];
         __m128i sum = _mm_setzero_si128();
         int k = 0;
-        for (; k + 2 <= pairs; k += 2, s += 16) {
-            const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
-            sum = _mm_add_epi32(
-                sum, _mm_madd_epi16(_mm_shuffle_epi8(p, shuffle.low), _mm_loadu_si128(w + k)));
-            sum = _mm_add_epi32(
-                sum, _mm_madd_epi16(_mm_shuffle_epi8(p, shuffle.high), _mm_loadu_si128(w + k + 1)));
-        }
-        if (k < pairs) {
-            const __m128i p = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(s));
-            sum = _mm_add_epi32(
-                sum, _mm_madd_epi16(_mm_shuffle_epi8(p, shuffle.low), _mm_loadu_si128(w + k)));
-        }
+        for (; k + 2 <= pairs; k += 2) sum = AddFourTaps(sum, s + 8 * k, w + k, shuffle);
+        if (k < pairs) sum = AddTwoTaps(sum, s + 8 * k, w + k, shuffle);
         const __m128i level = ToSixtyFourths(sum);
         _mm_storel_epi64(reinterpret_cast<__m128i*>(out + 4 * e), _mm_packs_epi32(level, level));
+    }
+}
+
+SOFTGDI_SSE41 void FilterAnyRow(const std::uint8_t* ext, const FixedAxis& axis, int lo,
+                                const PairShuffle& shuffle, int outWidth, std::int16_t* out) {
+    switch (axis.maxPairs) {
+    case 1:
+        return FilterRow<1>(ext, axis, lo, shuffle, outWidth, out);
+    case 2:
+        return FilterRow<2>(ext, axis, lo, shuffle, outWidth, out);
+    case 3:
+        return FilterRow<3>(ext, axis, lo, shuffle, outWidth, out);
+    case 4:
+        return FilterRow<4>(ext, axis, lo, shuffle, outWidth, out);
+    default:
+        return FilterRow<0>(ext, axis, lo, shuffle, outWidth, out);
     }
 }
 
@@ -152,7 +180,7 @@ SOFTGDI_SSE41 bool Separable(const ResampleSource& source, const AffineMap& map,
         return false;
     if (px.begin >= px.end || py.begin >= py.end) return true;
     FixedAxis fx, fy;
-    if (!QuantiseAxis(px, 4, &fx) || !QuantiseAxis(py, 1, &fy)) return false;
+    if (!QuantiseAxis(px, 4, true, &fx) || !QuantiseAxis(py, 1, false, &fy)) return false;
 
     // Rows are padded to whole vectors; the padding stays zero.
     const int extWidth = px.hi - px.lo + 1;
@@ -165,7 +193,8 @@ SOFTGDI_SSE41 bool Separable(const ResampleSource& source, const AffineMap& map,
     std::vector<const std::int16_t*> rows;
     std::vector<Argb> out;
     try {
-        ext.resize((std::size_t(extWidth) + 4) * 4);
+        // Room for the zero-weight taps that pad the last entries.
+        ext.resize((std::size_t(extWidth) + 2 * std::size_t(fx.maxPairs) + 2) * 4);
         ring.resize(std::size_t(ringSize) * std::size_t(paddedWidth) * 4);
         ringKey.assign(std::size_t(ringSize), LLONG_MIN);
         rows.resize(std::size_t(ringSize) + 1);
@@ -187,7 +216,7 @@ SOFTGDI_SSE41 bool Separable(const ResampleSource& source, const AffineMap& map,
                 const int row = MapIndex(j, source.height, options.edgeY);
                 ExtendRow(source.pixels + std::ptrdiff_t(row) * source.stride, source.width, px.lo,
                           px.hi, options.edgeX, ext.data());
-                FilterRow(ext.data(), fx, px.lo, shuffle, outWidth, data);
+                FilterAnyRow(ext.data(), fx, px.lo, shuffle, outWidth, data);
                 ringKey[slot] = j;
             }
             rows[std::size_t(k)] = data;
