@@ -11,10 +11,6 @@ namespace softgdi {
 
 namespace {
 
-inline unsigned ToByte(float v) {
-    return v <= 0.0f ? 0u : v >= 255.0f ? 255u : unsigned(v + 0.5f);
-}
-
 #if defined(__SSE2__)
 
 // Unpremultiply below with the four channels in one vector (blue, green,
@@ -37,6 +33,10 @@ inline Argb Unpremultiply(float b, float g, float r, float a) {
 }
 
 #else
+
+inline unsigned ToByte(float v) {
+    return v <= 0.0f ? 0u : v >= 255.0f ? 255u : unsigned(v + 0.5f);
+}
 
 // Non-premultiplied colour from premultiplied floats.
 inline Argb Unpremultiply(float b, float g, float r, float a) {
