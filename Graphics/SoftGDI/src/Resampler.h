@@ -22,26 +22,27 @@
 // - Taps outside the source: Mirror reflects at the edge with the edge pixel
 //   repeated (-1 reads 0, w reads w - 1, period 2w); Tile repeats with period
 //   w; Border reads the border colour (transparent by default).
-// - Colour is resampled premultiplied by alpha, as floats in 0..255, so
-//   transparent pixels lend no colour to their neighbours. The compositing
-//   sink clamps to 0..255, divides colour by alpha and rounds to the nearest
-//   byte, halves up; bicubic overshoot is clamped there.
+// - Source pixels pass through the source's channel selection as they are
+//   loaded. Colour is resampled premultiplied by alpha, as floats in
+//   0..255, so transparent pixels lend no colour to their neighbours. The
+//   compositing sink clamps to 0..255, divides colour by alpha and rounds to
+//   the nearest byte, halves up; bicubic overshoot is clamped there.
 // - Opaque selections (alpha the constant 255) need no premultiplying. Where
-//   the processor has SSE4.1 they are resampled in fixed point: weights in
-//   units of 2^-14 (in the separable path each axis's weights sum to exactly
-//   2^14, and at most 16 taps per axis are taken this way, so that rounding
-//   errors cannot add up), the first pass rounded to 1/64 of a level, the
-//   second rounded to the nearest byte, halves up, and clamped to 0..255.
-//   Results stay within a level of the exact filter; uniform colours and
-//   single taps come out exactly.
+//   the processor has SSE4.1 they are resampled in fixed point instead:
+//   weights in units of 2^-14, the first pass rounded to 1/64 of a level,
+//   the second rounded to the nearest byte, halves up, and clamped to
+//   0..255. In the separable path each axis's weights sum to exactly 2^14,
+//   and axes of more than 16 taps stay in floats so that rounding errors
+//   cannot add up. Results stay within a level of the exact filter; uniform
+//   colours and single taps come out exactly.
 //
 // Maps that only move whole pixels (whole-number offsets combined with turns
 // by multiples of 90 degrees and mirrors, all within 1e-6) copy the source
 // pixels as they are, colour of fully transparent pixels included. Other
-// axis-aligned maps (b = c = 0) take a separable two-pass
-// path with per-column and per-row weight tables; every other map takes the
-// affine path, which solves each row's written span once and steps (u, v)
-// along it.
+// axis-aligned maps (b = c = 0) take a separable two-pass path with
+// per-column and per-row weight tables; every other map takes the affine
+// path, which solves each row's written span once and steps (u, v) along
+// it; in fixed point it draws in strips of columns for the sake of the cache.
 #pragma once
 
 #include <cstddef>
