@@ -67,14 +67,6 @@ SOFTGDI_SSE41 inline __m128i LinearWeights(float fu, float fv) {
                            _mm_cvtps_epi32(_mm_mul_ps(g, scale)));
 }
 
-// t, or the whole number within 1e-6 of it (Snap, inline).
-SOFTGDI_SSE41 inline double Snapped(double t) {
-    const __m128d v = _mm_set_sd(t);
-    const double r =
-        _mm_cvtsd_f64(_mm_round_sd(v, v, _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC));
-    return std::fabs(t - r) < 1e-6 ? r : t;
-}
-
 // How far below a block the source is fetched ahead.
 constexpr int kRowsAhead = 2;
 
@@ -86,15 +78,24 @@ struct Sampler {
     __m128i constants;
 };
 
-// The device pixel whose centre maps to (u, v).
-template <int N> SOFTGDI_SSE41 inline Argb Sample(const Sampler& s, double u, double v) {
+// The device pixel whose centre maps to uv = (u, v).
+template <int N> SOFTGDI_SSE41 inline Argb Sample(const Sampler& s, __m128d uv) {
     // The first tap lies this far before floor(t).
     constexpr int before = N == 4 ? 1 : 0;
     const ResampleSource& source = *s.source;
-    const double tu = Snapped(u - 0.5), tv = Snapped(v - 0.5);
-    const double bu = std::floor(tu), bv = std::floor(tv);
-    const float fu = float(tu - bu), fv = float(tv - bv);
-    const int i0 = int(bu) - before, j0 = int(bv) - before;
+    // t = (u, v) - 0.5, snapped to a whole number within 1e-6 (as Snap does);
+    // its whole parts and fractions.
+    __m128d t = _mm_sub_pd(uv, _mm_set1_pd(0.5));
+    const __m128d whole = _mm_round_pd(t, _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC);
+    const __m128d distance = _mm_andnot_pd(_mm_set1_pd(-0.0), _mm_sub_pd(t, whole));
+    t = _mm_blendv_pd(t, whole, _mm_cmplt_pd(distance, _mm_set1_pd(1e-6)));
+    const __m128d base = _mm_floor_pd(t);
+    const __m128 fraction = _mm_cvtpd_ps(_mm_sub_pd(t, base));
+    const __m128i index = _mm_cvttpd_epi32(base);
+    const int i0 = _mm_cvtsi128_si32(index) - before;
+    const int j0 = _mm_extract_epi32(index, 1) - before;
+    const float fu = _mm_cvtss_f32(fraction);
+    const float fv = _mm_cvtss_f32(_mm_shuffle_ps(fraction, fraction, 0x55));
     const __m128i weights = N == 4 ? CubicWeights(fu, fv) : LinearWeights(fu, fv);
     const std::uint8_t* line;
     std::ptrdiff_t stride;
@@ -177,14 +178,17 @@ SOFTGDI_SSE41 bool Affine(const ResampleSource& source, const AffineMap& m,
     }
     const Sampler sampler{&source, options.edgeX, options.edgeY, PairShuffleFor(source.select),
                           _mm_cvtsi32_si128(int(ConstantBits(source.select)))};
+    const __m128d step = _mm_setr_pd(iux, ivx);
     for (int strip = left; strip < right; strip += kStripWidth)
         for (int y = rows.x0; y < rows.x1; ++y) {
             const RowStart& r = starts[std::size_t(y - rows.x0)];
+            const __m128d start = _mm_setr_pd(r.u0, r.v0);
             const int x0 = std::max(r.span.x0, strip);
             const int x1 = std::min(r.span.x1, strip + kStripWidth);
             if (x0 >= x1) continue;
             for (int x = x0; x < x1; ++x)
-                out[std::size_t(x)] = Sample<N>(sampler, r.u0 + iux * x, r.v0 + ivx * x);
+                out[std::size_t(x)] =
+                    Sample<N>(sampler, _mm_add_pd(start, _mm_mul_pd(step, _mm_set1_pd(double(x)))));
             sink.OpaqueRow(y, x0, x1 - x0, out.data() + x0);
         }
     return true;
