@@ -152,7 +152,7 @@ SOFTGDI_SSE41 bool Affine(const ResampleSource& source, const AffineMap& m,
     const double iux = m.d / det, iuy = -m.c / det, ivx = -m.b / det, ivy = m.a / det;
     const double w = source.width, h = source.height;
     const Span rows = ReachedRows(m, w, h, clipHeight);
-    if (rows.x0 >= rows.x1) return true;
+    if (rows.begin >= rows.end) return true;
     // Each reached row: u and v at x = 0 and the span written.
     struct RowStart {
         double u0, v0;
@@ -161,30 +161,30 @@ SOFTGDI_SSE41 bool Affine(const ResampleSource& source, const AffineMap& m,
     std::vector<RowStart> starts;
     std::vector<Argb> out;
     try {
-        starts.resize(std::size_t(rows.x1 - rows.x0));
+        starts.resize(std::size_t(rows.end - rows.begin));
         out.resize(std::size_t(clipWidth));
     } catch (const std::bad_alloc&) {
         return false;
     }
     int left = clipWidth, right = 0;
-    for (int y = rows.x0; y < rows.x1; ++y) {
-        RowStart& r = starts[std::size_t(y - rows.x0)];
+    for (int y = rows.begin; y < rows.end; ++y) {
+        RowStart& r = starts[std::size_t(y - rows.begin)];
         const double dy = y + 0.5 - m.f;
         r.u0 = iux * (0.5 - m.e) + iuy * dy;
         r.v0 = ivx * (0.5 - m.e) + ivy * dy;
         r.span = InsideSpan(r.u0, iux, r.v0, ivx, w, h, clipWidth);
-        if (r.span.x0 < r.span.x1)
-            left = std::min(left, r.span.x0), right = std::max(right, r.span.x1);
+        if (r.span.begin < r.span.end)
+            left = std::min(left, r.span.begin), right = std::max(right, r.span.end);
     }
     const Sampler sampler{&source, options.edgeX, options.edgeY, PairShuffleFor(source.select),
                           _mm_cvtsi32_si128(int(ConstantBits(source.select)))};
     const __m128d step = _mm_setr_pd(iux, ivx);
     for (int strip = left; strip < right; strip += kStripWidth)
-        for (int y = rows.x0; y < rows.x1; ++y) {
-            const RowStart& r = starts[std::size_t(y - rows.x0)];
+        for (int y = rows.begin; y < rows.end; ++y) {
+            const RowStart& r = starts[std::size_t(y - rows.begin)];
             const __m128d start = _mm_setr_pd(r.u0, r.v0);
-            const int x0 = std::max(r.span.x0, strip);
-            const int x1 = std::min(r.span.x1, strip + kStripWidth);
+            const int x0 = std::max(r.span.begin, strip);
+            const int x1 = std::min(r.span.end, strip + kStripWidth);
             if (x0 >= x1) continue;
             for (int x = x0; x < x1; ++x)
                 out[std::size_t(x)] =

@@ -116,12 +116,12 @@ bool AffineFloat(const ResampleSource& source, const AffineMap& m, const Resampl
     const bool fixed = ku.scale == 1.0 && kv.scale == 1.0;
     const int fixedTaps = ku.filter == ResampleFilter::Bicubic ? 4 : 2;
 
-    for (int y = rows.x0; y < rows.x1; ++y) {
+    for (int y = rows.begin; y < rows.end; ++y) {
         const double dy = y + 0.5 - m.f;
         const double u0 = iux * (0.5 - m.e) + iuy * dy; // u at x = 0
         const double v0 = ivx * (0.5 - m.e) + ivy * dy;
         const Span span = InsideSpan(u0, iux, v0, ivx, w, h, clipWidth);
-        const int x0 = span.x0, x1 = span.x1;
+        const int x0 = span.begin, x1 = span.end;
         if (x0 >= x1) continue;
 
         float* o = out.data();

@@ -133,8 +133,8 @@ Span InsideSpan(double u0, double iux, double v0, double ivx, double w, double h
         const double u = u0 + iux * x, v = v0 + ivx * x;
         return u >= 0.0 && u < w && v >= 0.0 && v < h;
     };
-    while (s.x0 < s.x1 && !inside(s.x0)) ++s.x0;
-    while (s.x1 > s.x0 && !inside(s.x1 - 1)) --s.x1;
+    while (s.begin < s.end && !inside(s.begin)) ++s.begin;
+    while (s.end > s.begin && !inside(s.end - 1)) --s.end;
     return s;
 }
 

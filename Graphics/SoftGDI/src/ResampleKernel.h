@@ -60,15 +60,16 @@ struct AxisPlan {
 // pixels [0, clip). False when out of memory.
 bool PlanAxis(double scale, double offset, int n, int clip, const Kernel& k, AxisPlan* plan);
 
-// Device pixels [x0, x1) of a row of the affine path whose centres map
-// inside the source, given u and v at x = 0 and their steps per pixel. Empty
-// (x0 >= x1) when none does.
+// A run of device pixels or rows [begin, end); empty when begin >= end.
 struct Span {
-    int x0 = 0, x1 = 0;
+    int begin = 0, end = 0;
 };
+
+// The device pixels of a row of the affine path whose centres map inside the
+// source, given u and v at x = 0 and their steps per pixel.
 Span InsideSpan(double u0, double iux, double v0, double ivx, double w, double h, int clipWidth);
 
-// Device rows [y0, y1) the transformed source rectangle can reach.
+// The device rows the transformed source rectangle can reach.
 Span ReachedRows(const AffineMap& m, double w, double h, int clipHeight);
 
 } // namespace softgdi
