@@ -93,16 +93,28 @@ SOFTGDI_SSE41 inline __m128i AddTwoTaps(__m128i sum, const std::uint8_t* s, cons
     return _mm_add_epi32(sum, _mm_madd_epi16(_mm_shuffle_epi8(p, shuffle.low), _mm_loadu_si128(w)));
 }
 
-// Horizontal pass of one extended source row (pixel i of ext is source
-// column lo + i) into 16-bit sixty-fourths, 4 lanes a pixel; Pairs is the
-// axis's pairs per entry, or 0 for any number.
+// One source row for the horizontal pass: its pixels, read directly where
+// all of an entry's taps lie inside the source, and its extended row (pixel
+// i is column lo + i, mapped by the edge mode) for the entries at the edges.
+struct SourceRow {
+    const std::uint8_t* pixels;
+    int width;
+    const std::uint8_t* ext;
+    int lo;
+};
+
+// Horizontal pass of one source row into 16-bit sixty-fourths, 4 lanes a
+// pixel; Pairs is the axis's pairs per entry, or 0 for any number.
 template <int Pairs>
-SOFTGDI_SSE41 void FilterRow(const std::uint8_t* ext, const FixedAxis& axis, int lo,
+SOFTGDI_SSE41 void FilterRow(const SourceRow& row, const FixedAxis& axis,
                              const PairShuffle& shuffle, int outWidth, std::int16_t* out) {
     const __m128i* w = reinterpret_cast<const __m128i*>(axis.weights.data());
     const int pairs = Pairs > 0 ? Pairs : axis.maxPairs;
     for (std::size_t e = 0; e < std::size_t(outWidth); ++e, w += pairs) {
-        const std::uint8_t* s = ext + 4 * std::size_t(axis.first[e] - lo);
+        const int first = axis.first[e];
+        const std::uint8_t* s = first >= 0 && first <= row.width - 2 * pairs
+                                    ? row.pixels + 4 * std::size_t(first)
+                                    : row.ext + 4 * std::size_t(first - row.lo);
         __m128i sum = _mm_setzero_si128();
         int k = 0;
         for (; k + 2 <= pairs; k += 2) sum = AddFourTaps(sum, s + 8 * k, w + k, shuffle);
@@ -112,19 +124,19 @@ SOFTGDI_SSE41 void FilterRow(const std::uint8_t* ext, const FixedAxis& axis, int
     }
 }
 
-SOFTGDI_SSE41 void FilterAnyRow(const std::uint8_t* ext, const FixedAxis& axis, int lo,
+SOFTGDI_SSE41 void FilterAnyRow(const SourceRow& row, const FixedAxis& axis,
                                 const PairShuffle& shuffle, int outWidth, std::int16_t* out) {
     switch (axis.maxPairs) {
     case 1:
-        return FilterRow<1>(ext, axis, lo, shuffle, outWidth, out);
+        return FilterRow<1>(row, axis, shuffle, outWidth, out);
     case 2:
-        return FilterRow<2>(ext, axis, lo, shuffle, outWidth, out);
+        return FilterRow<2>(row, axis, shuffle, outWidth, out);
     case 3:
-        return FilterRow<3>(ext, axis, lo, shuffle, outWidth, out);
+        return FilterRow<3>(row, axis, shuffle, outWidth, out);
     case 4:
-        return FilterRow<4>(ext, axis, lo, shuffle, outWidth, out);
+        return FilterRow<4>(row, axis, shuffle, outWidth, out);
     default:
-        return FilterRow<0>(ext, axis, lo, shuffle, outWidth, out);
+        return FilterRow<0>(row, axis, shuffle, outWidth, out);
     }
 }
 
@@ -152,21 +164,36 @@ SOFTGDI_SSE41 void CombineRows(const std::int16_t* const* rows, const std::int32
     }
 }
 
-// Source row j (virtual index) as its extended row: columns lo .. hi
-// mapped by the edge mode.
-void ExtendRow(const std::uint8_t* pixels, int width, int lo, int hi, EdgeMode mode,
-               std::uint8_t* ext) {
-    const int inLo = std::max(lo, 0), inHi = std::min(hi, width - 1);
-    for (int i = lo; i <= hi; ++i) {
-        if (i == inLo && inLo <= inHi) {
-            std::memcpy(ext + 4 * std::size_t(i - lo), pixels + 4 * std::size_t(i),
-                        4 * std::size_t(inHi - inLo + 1));
-            i = inHi;
-            continue;
-        }
-        std::memcpy(ext + 4 * std::size_t(i - lo),
-                    pixels + 4 * std::size_t(MapIndex(i, width, mode)), 4);
+// The columns of the extended row that entries at the edges read: [lo,
+// leftEnd) and [rightStart, hi].
+struct EdgeColumns {
+    int leftEnd, rightStart;
+};
+
+EdgeColumns EdgeColumnsOf(const FixedAxis& axis, int entries, int width, int lo, int hi) {
+    EdgeColumns c{lo, hi + 1};
+    const int taps = 2 * axis.maxPairs;
+    for (int e = 0; e < entries; ++e) {
+        const int first = axis.first[std::size_t(e)];
+        if (first < 0)
+            c.leftEnd = std::max(c.leftEnd, std::min(first + taps, hi + 1));
+        else if (first > width - taps)
+            c.rightStart = std::min(c.rightStart, first);
     }
+    c.rightStart = std::max(c.rightStart, c.leftEnd);
+    return c;
+}
+
+// The edge columns of a source row's extended row, mapped by the edge mode.
+void ExtendRow(const std::uint8_t* pixels, int width, int lo, int hi, const EdgeColumns& edges,
+               EdgeMode mode, std::uint8_t* ext) {
+    auto fill = [&](int from, int to) {
+        for (int i = from; i < to; ++i)
+            std::memcpy(ext + 4 * std::size_t(i - lo),
+                        pixels + 4 * std::size_t(MapIndex(i, width, mode)), 4);
+    };
+    fill(lo, edges.leftEnd);
+    fill(edges.rightStart, hi + 1);
 }
 
 SOFTGDI_SSE41 bool Separable(const ResampleSource& source, const AffineMap& map,
@@ -202,6 +229,7 @@ SOFTGDI_SSE41 bool Separable(const ResampleSource& source, const AffineMap& map,
     } catch (const std::bad_alloc&) {
         return false;
     }
+    const EdgeColumns edges = EdgeColumnsOf(fx, outWidth, source.width, px.lo, px.hi);
     const PairShuffle shuffle = PairShuffleFor(source.select);
     const std::uint32_t constantBits = ConstantBits(source.select);
 
@@ -214,9 +242,10 @@ SOFTGDI_SSE41 bool Separable(const ResampleSource& source, const AffineMap& map,
             std::int16_t* data = ring.data() + slot * std::size_t(paddedWidth) * 4;
             if (ringKey[slot] != j) {
                 const int row = MapIndex(j, source.height, options.edgeY);
-                ExtendRow(source.pixels + std::ptrdiff_t(row) * source.stride, source.width, px.lo,
-                          px.hi, options.edgeX, ext.data());
-                FilterAnyRow(ext.data(), fx, px.lo, shuffle, outWidth, data);
+                const std::uint8_t* pixels = source.pixels + std::ptrdiff_t(row) * source.stride;
+                ExtendRow(pixels, source.width, px.lo, px.hi, edges, options.edgeX, ext.data());
+                FilterAnyRow({pixels, source.width, ext.data(), px.lo}, fx, shuffle, outWidth,
+                             data);
                 ringKey[slot] = j;
             }
             rows[std::size_t(k)] = data;
