@@ -70,7 +70,10 @@ void CopyWholePixels(const ResampleSource& source, const AffineMap& m, int clipW
 
 bool FixedPointAvailable() {
 #if defined(__x86_64__) || defined(__i386__)
-    static const bool available = __builtin_cpu_supports("sse4.1");
+    static const bool available = [] {
+        __builtin_cpu_init(); // harmless when already done, needed before constructors ran
+        return __builtin_cpu_supports("sse4.1") != 0;
+    }();
     return available;
 #else
     return false;
