@@ -189,6 +189,14 @@ TEST(SelectingMatrixDraw, TurnedDraws) {
         {24, 20, 0, 0, 12, 10, 25, 18, 4, InterpolationModeHighQualityBicubic, WrapModeTileFlipXY});
 }
 
+TEST(SelectingMatrixDraw, SourcesNarrowerThanTheFilter) {
+    CheckAgainstReference(
+        {2, 3, 1, 1, 30, 25, 0, 0, 0, InterpolationModeHighQualityBicubic, WrapModeTileFlipXY});
+    CheckAgainstReference({1, 2, 3, 0, 20, 37, 0, 0, 0, InterpolationModeBicubic, WrapModeTile});
+    CheckAgainstReference(
+        {3, 2, 0, 0, 24, 16, 30, 12, 2, InterpolationModeHighQualityBicubic, WrapModeTileFlipXY});
+}
+
 TEST(SelectingMatrixDraw, UniformSourcesArriveExactly) {
     CheckAgainstReference(
         {31, 7, 1, 2, 20, 33, 0, 0, 0, InterpolationModeHighQualityBicubic, WrapModeTileFlipXY},
