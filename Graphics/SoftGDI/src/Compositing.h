@@ -17,6 +17,7 @@ public:
     bool Ready() const { return ready_; }
     void Row(int y, int x0, int count, const float* premultiplied) override;
     void ExactRow(int y, int x0, int count, const Argb* colours) override;
+    void OpaqueRow(int y, int x0, int count, const Argb* colours) override;
 
 private:
     Surface target_;

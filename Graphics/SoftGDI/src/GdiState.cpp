@@ -78,9 +78,8 @@ std::unique_ptr<BitmapObject> NewBitmap(PixelLayout layout, int bitCount, int wi
     std::unique_ptr<BitmapObject> bitmap(new (std::nothrow) BitmapObject);
     if (!bitmap) return nullptr;
     const std::size_t size = std::size_t(rowBytes) * std::size_t(height);
-    bitmap->bits.reset(new (std::nothrow) std::uint8_t[size]);
+    bitmap->bits.reset(static_cast<std::uint8_t*>(std::calloc(size, 1)));
     if (!bitmap->bits) return nullptr;
-    std::memset(bitmap->bits.get(), 0, size);
     bitmap->colourTable = std::move(colourTable);
     bitmap->bitCount = bitCount;
     Surface& s = bitmap->surface;

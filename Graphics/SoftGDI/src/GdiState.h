@@ -3,6 +3,7 @@
 // foreign or mistyped handle is recognised and refused instead of followed.
 #pragma once
 
+#include <cstdlib>
 #include <memory>
 #include <mutex>
 #include <unordered_map>
@@ -21,12 +22,18 @@ struct GdiObject {
     const ObjectKind kind;
 };
 
+// Pixel memory comes zeroed from calloc, which need not write it for large
+// blocks: fresh pages are zero already.
+struct FreeBytes {
+    void operator()(std::uint8_t* bytes) const { std::free(bytes); }
+};
+
 struct BitmapObject : GdiObject {
     BitmapObject() : GdiObject(ObjectKind::Bitmap) {}
-    Surface surface;                      // rows and layout; palette points into colourTable
-    std::unique_ptr<std::uint8_t[]> bits; // the pixel memory
-    std::vector<Argb> colourTable;        // for indexed layouts, alpha byte ignored
-    int bitCount = 0;                     // 1, 4, 8, 16, 24 or 32
+    Surface surface; // rows and layout; palette points into colourTable
+    std::unique_ptr<std::uint8_t[], FreeBytes> bits; // the pixel memory, zeroed
+    std::vector<Argb> colourTable;                   // for indexed layouts, alpha byte ignored
+    int bitCount = 0;                                // 1, 4, 8, 16, 24 or 32
     bool dibSection = false;
     BITMAPINFOHEADER dibHeader{};    // as made, for DIB sections
     DWORD masks[3] = {0, 0, 0};      // bit fields of 16- and 32-bit DIB sections

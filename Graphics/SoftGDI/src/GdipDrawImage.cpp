@@ -8,6 +8,7 @@
 #include <mutex>
 #include <new>
 
+#include "ChannelSelect.h"
 #include "ColorAdjust.h"
 #include "Compositing.h"
 #include "GdiState.h"
@@ -24,20 +25,33 @@ struct SourceRect {
     int x, y, width, height;
 };
 
-// The source rectangle as non-premultiplied 32-bit colours: the image's own
-// memory when it already is that and needs no matrix, else a converted copy
-// (pixels outside the image read as transparent).
+// The source rectangle as 32-bit pixels and the selection that makes them
+// non-premultiplied colours: the image's own memory when its bytes are blue,
+// green, red and alpha (or an unused byte) and the matrix, if any, only
+// selects channels; else a converted copy (pixels outside the image read as
+// transparent).
 class PreparedSource {
 public:
     Status Prepare(const ImageObject& image, const SourceRect& r, const ColorMatrix* matrix) {
         const Surface& s = image.surface;
         const bool inside =
             r.x >= 0 && r.y >= 0 && r.x <= s.width - r.width && r.y <= s.height - r.height;
-        if (inside && matrix == nullptr && s.layout == PixelLayout::Bgra32) {
+        ChannelSelect select;
+        const bool selects = matrix == nullptr || SelectionOfMatrix(*matrix, &select);
+        if (inside && selects &&
+            (s.layout == PixelLayout::Bgra32 || s.layout == PixelLayout::Bgrx32)) {
             view_.pixels = s.Row(r.y) + 4 * std::size_t(r.x);
             view_.stride = s.pitch;
             view_.width = r.width;
             view_.height = r.height;
+            view_.select = select;
+            // The unused byte reads as opaque alpha.
+            if (s.layout == PixelLayout::Bgrx32)
+                for (int k = 0; k < 4; ++k)
+                    if (select.from[k] == 3) {
+                        view_.select.from[k] = ChannelSelect::kConstant;
+                        view_.select.value[k] = 255;
+                    }
             return Ok;
         }
         // At most 2^28 pixels (1 GiB) are converted for one draw.

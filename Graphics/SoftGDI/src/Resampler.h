@@ -1,5 +1,5 @@
-// The resampler: draws a source image under an affine map, producing
-// premultiplied colour row by row for a sink to composite.
+// The resampler: draws a source image under an affine map, producing colour
+// row by row for a sink to composite.
 //
 // Geometry, stated once for the whole component:
 // - Source pixel (i, j) covers [i, i + 1) x [j, j + 1); its centre is
@@ -22,23 +22,33 @@
 // - Taps outside the source: Mirror reflects at the edge with the edge pixel
 //   repeated (-1 reads 0, w reads w - 1, period 2w); Tile repeats with period
 //   w; Border reads the border colour (transparent by default).
-// - Colour is resampled premultiplied by alpha, as floats in 0..255, so
-//   transparent pixels lend no colour to their neighbours. The compositing
-//   sink clamps to 0..255, divides colour by alpha and rounds to the nearest
-//   byte, halves up; bicubic overshoot is clamped there.
+// - Source pixels pass through the source's channel selection as they are
+//   loaded. Colour is resampled premultiplied by alpha, as floats in
+//   0..255, so transparent pixels lend no colour to their neighbours. The
+//   compositing sink clamps to 0..255, divides colour by alpha and rounds to
+//   the nearest byte, halves up; bicubic overshoot is clamped there.
+// - Opaque selections (alpha the constant 255) need no premultiplying. Where
+//   the processor has SSE4.1 they are resampled in fixed point instead:
+//   weights in units of 2^-14, the first pass rounded to 1/64 of a level,
+//   the second rounded to the nearest byte, halves up, and clamped to
+//   0..255. In the separable path each axis's weights sum to exactly 2^14,
+//   and axes of more than 16 taps stay in floats so that rounding errors
+//   cannot add up. Results stay within a level of the exact filter; uniform
+//   colours and single taps come out exactly.
 //
 // Maps that only move whole pixels (whole-number offsets combined with turns
 // by multiples of 90 degrees and mirrors, all within 1e-6) copy the source
 // pixels as they are, colour of fully transparent pixels included. Other
-// axis-aligned maps (b = c = 0) take a separable two-pass
-// path with per-column and per-row weight tables; every other map takes the
-// affine path, which solves each row's written span once and steps (u, v)
-// along it.
+// axis-aligned maps (b = c = 0) take a separable two-pass path with
+// per-column and per-row weight tables; every other map takes the affine
+// path, which solves each row's written span once and steps (u, v) along
+// it; in fixed point it draws in strips of columns for the sake of the cache.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
+#include "ChannelSelect.h"
 #include "Surface.h"
 
 namespace softgdi {
@@ -46,12 +56,14 @@ namespace softgdi {
 enum class ResampleFilter : std::uint8_t { Nearest, Bilinear, Bicubic };
 enum class EdgeMode : std::uint8_t { Border, Tile, Mirror };
 
-// Non-premultiplied 32-bit colours, bytes blue, green, red, alpha.
+// 32-bit pixels whose bytes, through select, are non-premultiplied blue,
+// green, red and alpha.
 struct ResampleSource {
     const std::uint8_t* pixels = nullptr; // top row
     std::ptrdiff_t stride = 0;
     int width = 0;
     int height = 0;
+    ChannelSelect select;
 };
 
 struct ResampleOptions {
@@ -70,8 +82,10 @@ class ResampleSink {
 public:
     // Premultiplied blue, green, red, alpha floats for pixels x0 .. x0 + count - 1 of row y.
     virtual void Row(int y, int x0, int count, const float* premultiplied) = 0;
-    // Source pixels as they are, for maps that only move whole pixels.
+    // Source pixels as they are (selected), for maps that only move whole pixels.
     virtual void ExactRow(int y, int x0, int count, const Argb* colours) = 0;
+    // Final colours, every alpha 255, from the fixed-point paths.
+    virtual void OpaqueRow(int y, int x0, int count, const Argb* colours) = 0;
 
 protected:
     ~ResampleSink() = default;
