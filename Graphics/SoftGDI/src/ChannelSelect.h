@@ -50,6 +50,10 @@ template <Pick pick> inline Argb LoadPicked(const std::uint8_t* p, const Channel
     return c;
 }
 
+// Applies the selection to count colours in place, four at a time with a byte
+// shuffle where the processor has one.
+void ApplySelection(const ChannelSelect& select, Argb* colours, int count);
+
 // The selection a colour matrix makes, if it only selects and sets
 // constants; false for any other matrix.
 bool SelectionOfMatrix(const Gdiplus::ColorMatrix& matrix, ChannelSelect* select);

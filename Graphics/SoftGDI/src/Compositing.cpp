@@ -123,6 +123,13 @@ void CompositingSink::OpaqueRow(int y, int x0, int count, const Argb* colours) {
     case PixelLayout::Pbgra32: // alpha 255: premultiplying changes nothing
         std::memcpy(row + 4 * std::size_t(x0), colours, 4 * std::size_t(count));
         return;
+    case PixelLayout::Bgrx32: {
+        // The fourth byte is the surface's own, not the colour's.
+        auto* out = reinterpret_cast<Argb*>(row) + x0;
+        const Argb unused = Argb(target_.unusedByte) << 24;
+        for (int i = 0; i < count; ++i) out[i] = (colours[i] & 0xFFFFFFu) | unused;
+        return;
+    }
     case PixelLayout::Bgr24: {
         // Each pixel as 4 bytes, the fourth overwritten by the next pixel.
         std::uint8_t* p = row + 3 * std::size_t(x0);

@@ -48,21 +48,29 @@ void CopyWholePixels(const ResampleSource& source, const AffineMap& m, int clipW
     const long long y0 = std::max(0LL, std::min(ys[0], ys[1]));
     const long long y1 = std::min<long long>(clipHeight, std::max(ys[0], ys[1]));
     if (x0 >= x1 || y0 >= y1) return;
-    // Inverse of the pixel permutation: source pixel of device pixel centre.
+    // Inverse of the pixel permutation: the source pixel of a device pixel's
+    // centre. Along a row it steps by whole pixels, so only the first one of
+    // each row is worked out.
     const double det = m.a * m.d - m.b * m.c;
     const double iux = m.d / det, iuy = -m.c / det, ivx = -m.b / det, ivy = m.a / det;
+    const long long stepI = (long long)iux, stepJ = (long long)ivx;
+    const std::size_t count = std::size_t(x1 - x0);
     for (long long y = y0; y < y1; ++y) {
-        for (long long x = x0; x < x1; ++x) {
-            const double dx = x + 0.5 - m.e, dy = y + 0.5 - m.f;
-            const long long i = (long long)std::floor(iux * dx + iuy * dy);
-            const long long j = (long long)std::floor(ivx * dx + ivy * dy);
-            std::memcpy(&row[std::size_t(x - x0)],
-                        source.pixels + std::ptrdiff_t(j) * source.stride + 4 * i, 4);
+        const double dx = x0 + 0.5 - m.e, dy = y + 0.5 - m.f;
+        long long i = (long long)std::floor(iux * dx + iuy * dy);
+        long long j = (long long)std::floor(ivx * dx + ivy * dy);
+        if (stepI == 1 && stepJ == 0) {
+            std::memcpy(row.data(), source.pixels + std::ptrdiff_t(j) * source.stride + 4 * i,
+                        4 * count);
+        } else {
+            for (std::size_t k = 0; k < count; ++k, i += stepI, j += stepJ)
+                std::memcpy(&row[k], source.pixels + std::ptrdiff_t(j) * source.stride + 4 * i, 4);
         }
-        if (!source.select.IsIdentity())
-            for (long long x = x0; x < x1; ++x)
-                row[std::size_t(x - x0)] = source.select.Apply(row[std::size_t(x - x0)]);
-        sink.ExactRow(int(y), int(x0), int(x1 - x0), row.data());
+        ApplySelection(source.select, row.data(), int(count));
+        if (source.select.IsOpaque())
+            sink.OpaqueRow(int(y), int(x0), int(count), row.data());
+        else
+            sink.ExactRow(int(y), int(x0), int(count), row.data());
     }
 }
 

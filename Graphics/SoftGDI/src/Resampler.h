@@ -84,7 +84,8 @@ public:
     virtual void Row(int y, int x0, int count, const float* premultiplied) = 0;
     // Source pixels as they are (selected), for maps that only move whole pixels.
     virtual void ExactRow(int y, int x0, int count, const Argb* colours) = 0;
-    // Final colours, every alpha 255, from the fixed-point paths.
+    // Final colours, every alpha 255: fixed-point rows, and whole-pixel
+    // copies of opaque selections.
     virtual void OpaqueRow(int y, int x0, int count, const Argb* colours) = 0;
 
 protected:
