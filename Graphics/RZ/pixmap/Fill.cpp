@@ -60,9 +60,18 @@ void RZFillKWPixMapAlphaChannel(KWPixMap** handle, unsigned char alpha) {
         static_cast<std::int32_t>(record->height) < 1)
         return;
     const std::uint32_t bytesPerRow = record->bytesPerRow;
+    if (bytesPerRow == 0) return; // rows without pixels, however many
+    // Word by word (alpha is each pixel's first byte, the low byte of a
+    // little-endian word), which the compiler turns into vector code.
+    const std::uint32_t words = bytesPerRow / 4;
     for (std::uint32_t y = 0; y < record->height; ++y) {
         unsigned char* row = rz::RowOf(record, y);
-        for (std::uint32_t i = 0; i < bytesPerRow; i += 4) row[i] = alpha;
+        for (std::uint32_t i = 0; i < words; ++i) {
+            std::uint32_t v;
+            std::memcpy(&v, row + 4 * std::size_t{i}, 4);
+            v = (v & 0xFFFFFF00u) | alpha;
+            std::memcpy(row + 4 * std::size_t{i}, &v, 4);
+        }
     }
 }
 
