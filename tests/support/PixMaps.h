@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 #include <random>
+#include <vector>
 
 #include "KWRoot/Memory.h"
 #include "RZ/KWPixMap"
@@ -41,9 +42,16 @@ inline Colour Pixel(KWPixMap** map, int x, int y) {
 
 // Every byte of every row, padding included.
 inline void Randomise(KWPixMap** map, std::mt19937& random) {
-    const std::size_t bytes =
-        std::size_t{RZGetKWPixMapBytesPerRow(map)} * RZGetKWPixMapHeight(map);
+    const std::size_t bytes = std::size_t{RZGetKWPixMapBytesPerRow(map)} * RZGetKWPixMapHeight(map);
     for (std::size_t i = 0; i < bytes; ++i) Base(map)[i] = static_cast<unsigned char>(random());
+}
+
+// Every pixel, top row first.
+inline std::vector<Colour> PixelsOf(KWPixMap** map) {
+    std::vector<Colour> pixels;
+    const int width = int(RZGetKWPixMapWidth(map)), height = int(RZGetKWPixMapHeight(map));
+    for (int i = 0; i < width * height; ++i) pixels.push_back(Pixel(map, i % width, i / width));
+    return pixels;
 }
 
 } // namespace rztest
