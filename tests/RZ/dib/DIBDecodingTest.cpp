@@ -156,7 +156,8 @@ TEST(DecodeDIBRunLength, DecodesWorkedAndHostileStreams) {
     ByteVector drift = {0, 0, 2, 0x77};
     for (int i = 0; i < 10; ++i) drift = Dib(ByteVector{1, 0x10, 0, 2, 1, 0}, {drift});
     // clang-format off
-    const std::tuple<int, int, bool, ByteVector, ByteVector> cases[] = { // width, height, RLE4, data, rows
+    // Width, height, RLE4 or not, data, rows.
+    const std::tuple<int, int, bool, ByteVector, ByteVector> cases[] = {
         {4, 2, false, {3, 5, 0, 0, 0, 1}, {5, 5, 5, 0, 0, 0, 0, 0}},
         {4, 1, true, {4, 0x12, 0, 1}, {0x12, 0x12, 0, 0}},
         {4, 1, false, {0, 3, 0xAA, 0xBB, 0xCC, 0, 0, 1}, {0xAA, 0xBB, 0xCC, 0}},

@@ -11,11 +11,9 @@
 
 namespace dibtest {
 
-using rztest::ByteVector;
-
 // A 12-byte BITMAPCOREHEADER: its size as 32 bits, then four 16-bit fields.
-inline ByteVector CoreHeader(int width, int height, int bits, int planes = 1) {
-    ByteVector out = {12, 0, 0, 0};
+inline rztest::ByteVector CoreHeader(int width, int height, int bits, int planes = 1) {
+    rztest::ByteVector out = {12, 0, 0, 0};
     for (int field : {width, height, planes, bits}) rztest::Put16(out, std::uint16_t(field));
     return out;
 }
@@ -31,7 +29,7 @@ struct Imported {
 };
 
 // Imports the first size bytes of dib (all of them by default).
-inline Imported Import(const ByteVector& dib, std::size_t size = SIZE_MAX) {
+inline Imported Import(const rztest::ByteVector& dib, std::size_t size = SIZE_MAX) {
     KWPixMap** map = nullptr;
     const short code = RZDIB2KWPixMap(reinterpret_cast<const char*>(dib.data()),
                                       unsigned(std::min(size, dib.size())), &map);
