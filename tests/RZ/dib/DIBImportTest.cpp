@@ -114,6 +114,10 @@ TEST(RZDIB2KWPixMap, ConvertsThePixelsOfEveryEncoding) {
         {Dib(CoreHeader(1, 1, 1), {{0, 0, 0, 255, 255, 255, 128, 0, 0, 0}}), {white}},
         // Nine bits a pixel in a core header: no colour table, black pixels.
         {Dib(CoreHeader(1, 1, 3, 3), {{1, 2, 3, 4}}), {black}},
+        // No pixel bits (8 or 24 bits x 0 planes): a colour table of one entry, rows
+        // of 0 bytes, and a 32-bit map (alpha 255) of black pixels.
+        {Dib(With(DibHeader(3, 2, 8), 0), {{9, 9, 9, 0}}), std::vector<Colour>(6, black)},
+        {Dib(CoreHeader(3, 1, 24, 0), {{9, 9, 9}}), {black, black, black}},
     };
     // clang-format on
     for (const auto& [dib, pixels] : cases) {
@@ -156,9 +160,11 @@ TEST(RZDIB2KWPixMap, RefusesUnsupportedAndHostileHeadersBeforeAllocating) {
         {"short by a byte", Dib(DibHeader(1, 1, 24), {{1, 2, 3}})},
         {"colour table short", Dib(DibHeader(4, 1, 8, BI_RGB, 200), {ByteVector(100, 0)})},
         // Run-length data are bounded by their size, and their expansion (pixel
-        // buffer and map) by 1 GiB; the last is 2^30 + 16 bytes.
+        // buffer and map) by 1 GiB, as are pictures without pixel bits; the
+        // run-length one just past expands to 2^30 + 16 bytes.
         {"RLE data short", Dib(DibHeader(20000, 20000, 8, 1, 1, 2000000), {endOfBitmap})},
         {"RLE expansion just past 1 GiB", Dib(DibHeader(21848, 24573, 8, 1, 1, 2), {endOfBitmap})},
+        {"no pixel bits, past 1 GiB", Dib(With(DibHeader(16384, 16384, 8), 0), {ByteVector(4)})},
     };
     // clang-format on
     for (const auto& [name, dib] : cases) {
@@ -175,6 +181,9 @@ TEST(RZDIB2KWPixMap, RefusesUnsupportedAndHostileHeadersBeforeAllocating) {
     const auto large =
         Import(Dib(DibHeader(4096, 4096, 8, BI_RLE8, 1, 4), {{50, 50, 50, 0}, {2, 0, 0, 1}}));
     EXPECT_TRUE(large.code == 0 && Row(large.Map(), 4095)[1] == 50);
+    // So does a picture without pixel bits whose map takes 540 MB.
+    const auto bitless = Import(Dib(With(DibHeader(12288, 11000, 8), 0), {ByteVector(4)}));
+    EXPECT_TRUE(bitless.code == 0 && Pixel(bitless.Map(), 12287, 10999) == (Colour{255, 0, 0, 0}));
 }
 
 TEST(RZDIB2KWPixMap, RefusesEveryTruncationAndEveryFailedAllocationCleanly) {
