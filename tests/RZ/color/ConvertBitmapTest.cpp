@@ -214,7 +214,8 @@ TEST(ConvertBitmap, ConversionsMatchTheReferenceAndCarryTheDirection) {
         {32, 8, 9, 3, 0, 0, 0},  {4, 8, 11, 2, 1, 0, 0},  {32, 1, 6, 3, 1, 0, 0},
         {24, 8, 9, 0, 1, 0, 0},  {24, 4, 5, 3, 1, 0, 0},  {32, 8, 9, 3, 1, 0, 5},
         {24, 24, 9, 3, 1, 0, 0}, {32, 8, 64, 9, 1, 0, 0}, {8, 4, 13, 3, 1, 0, 0},
-        {24, 8, 7, 1, 1, 0, 0},  {8, 1, 12, 2, 0, 0, 0},  {32, 24, 9, 2, 0, 0, 0}};
+        {24, 8, 7, 1, 1, 0, 0},  {32, 4, 7, 21, 1, 0, 0}, {24, 1, 6, 31, 1, 0, 0},
+        {8, 1, 12, 2, 0, 0, 0},  {32, 24, 9, 2, 0, 0, 0}};
     const RGBQUAD* standard[] = {rz::color::kStandardPalette2.data(),
                                  rz::color::kStandardPalette16.data(), kStandardPalette256.data()};
     int next = 0; // direction of the next row; unknown before the first dithered conversion
