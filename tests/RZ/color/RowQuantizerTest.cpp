@@ -20,6 +20,6 @@ TEST(RowQuantiser, CarriedErrorTruncatesTowardZero) {
     errors.resize(45);
     ErrorRows rows{errors.data(), errors.data() + 15, errors.data() + 30};
     QuantiseRow(target.data(), 8, 5, kStandardPalette256.data(), work.data(), cube.data(), &rows,
-                true);
+                true, 1);
     EXPECT_EQ(target, (std::vector<std::uint8_t>{16 >> 3, 15 >> 3, 16 >> 3, 17 >> 3, 0}));
 }
