@@ -60,7 +60,8 @@ Dib MakeDib(int bits, int width, int height, std::uint32_t seed,
     Dib dib;
     dib.colours = bits <= 8 ? 1 << bits : 0;
     dib.words.resize(11 + dib.colours + std::size_t(height) * rztest::DibRowBytes(width, bits) / 4);
-    *dib.header() = rztest::DibHeader(width, height, bits, BI_RGB, static_cast<DWORD>(dib.colours));
+    // 8-bit sources leave biClrUsed 0, which stands for a full table.
+    *dib.header() = rztest::DibHeader(width, height, bits, BI_RGB, bits == 8 ? 0 : dib.colours);
     std::mt19937 rng(seed);
     for (std::size_t i = 40; i < 4 * dib.words.size(); ++i) dib.bytes()[i] = rng() & 0xFF;
     for (int i = 0; i < dib.colours; ++i) dib.table()[i].rgbReserved = 0;
@@ -155,14 +156,16 @@ TEST(ConvertBitmap, LayoutWorkedNumbers) {
 }
 
 TEST(ConvertBitmap, PopularityPaletteWorkedCases) {
-    // Ten colours in ten cells, colour k on 10 + k pixels: the most populated
-    // first, then standard entries 0 to 245.
+    // Ten colours (blue, green, red) in ten cells, colour k on 10 + k pixels:
+    // the most populated first, then standard entries 0 to 245. Black, the
+    // first cell up each axis and the cells 128 up stay apart.
+    const Bgr colours[10] = {{0, 0, 0}, {0, 0, 8},   {0, 128, 0},   {0, 8, 0},     {128, 0, 0},
+                             {8, 0, 0}, {3, 200, 7}, {23, 191, 14}, {43, 182, 21}, {63, 173, 28}};
     std::vector<Bgr> pixels;
     std::vector<RGBQUAD> expected(10);
     for (int k = 0; k < 10; ++k) {
-        const Bgr c{std::uint8_t(20 * k + 3), std::uint8_t(200 - 9 * k), std::uint8_t(7 * k)};
-        pixels.insert(pixels.end(), 10 + k, c);
-        expected[9 - k] = RGBQUAD{c[0], c[1], c[2], 0};
+        pixels.insert(pixels.end(), 10 + k, colours[k]);
+        expected[9 - k] = RGBQUAD{colours[k][0], colours[k][1], colours[k][2], 0};
     }
     expected.insert(expected.end(), kStandardPalette256.begin(), kStandardPalette256.end() - 10);
     for (int bits : {24, 32}) {
