@@ -44,16 +44,15 @@ struct DibInfo {
         if (bitfields != nullptr) std::memcpy(colours, masks, sizeof masks);
     }
     BITMAPINFO* get() { return reinterpret_cast<BITMAPINFO*>(this); }
-    // 0xRRGGBB of a stored value; fields widened to 8 bits by repeating their top bits.
+    // 0xRRGGBB of a stored value, fields widened to 8 bits by repeating their top bits.
     std::uint32_t Colour(std::uint32_t raw) const {
-        if (header.biBitCount <= 8)
-            return std::uint32_t(colours[raw].rgbRed << 16 | colours[raw].rgbGreen << 8 |
-                                 colours[raw].rgbBlue);
         std::uint32_t colour = 0;
+        if (header.biBitCount <= 8) std::memcpy(&colour, &colours[raw], 3);
         for (std::uint32_t mask : masks) {
-            const int length = std::popcount(mask);
             const std::uint32_t v = (raw & mask) >> std::countr_zero(mask);
-            colour = colour << 8 | (v << (8 - length) | v >> (2 * length - 8));
+            const int length = std::popcount(mask);
+            if (header.biBitCount > 8)
+                colour = colour << 8 | v << (8 - length) | v >> (2 * length - 8);
         }
         return colour;
     }
@@ -62,7 +61,7 @@ struct DibInfo {
     std::uint32_t masks[3];
 };
 
-// A DIB section selected into a memory DC of its own.
+// A DIB section selected into a memory DC of its own; rows counted from the top.
 struct Section {
     Section(int width, int height, int bits, const std::uint32_t* bitfields = nullptr)
         : info(width, height, bits, bitfields), height(std::abs(height)), bitCount(bits),
@@ -72,12 +71,8 @@ struct Section {
         pixels = static_cast<unsigned char*>(memory);
         previous = SelectObject(dc, bitmap);
     }
-    ~Section() {
-        SelectObject(dc, previous);
-        DeleteObject(bitmap);
-        DeleteDC(dc);
-    }
-    unsigned char* Row(int y) const { // y counted from the top
+    ~Section() { DeleteObject(SelectObject(dc, previous)), DeleteDC(dc); }
+    unsigned char* Row(int y) const {
         return pixels + std::size_t(info.header.biHeight < 0 ? y : height - 1 - y) * stride;
     }
     std::uint32_t Raw(int x, int y) const { return RawPixel(Row(y), bitCount, x); }
@@ -110,13 +105,11 @@ inline unsigned Channel(std::uint32_t argb, int shift) {
     return argb >> shift & 0xFF;
 }
 
-// How the library draws: wrap mode, world transform (m11 m12 m21 m22 dx dy),
-// interpolation and compositing.
+// How the library draws: edges mirrored, a world transform (m11 m12 m21 m22
+// dx dy), interpolation and compositing.
 struct DrawSettings {
     Gdiplus::InterpolationMode interpolation = Gdiplus::InterpolationModeHighQualityBicubic;
     Gdiplus::CompositingMode compositing = Gdiplus::CompositingModeSourceCopy;
-    bool tileFlipXY = true;
-    const Gdiplus::ColorMatrix* colours = nullptr;
     Gdiplus::REAL m[6] = {1, 0, 0, 1, 0, 0};
 };
 
@@ -124,8 +117,7 @@ struct DrawSettings {
 inline Gdiplus::Status Draw(Gdiplus::Graphics& target, Gdiplus::Image& source,
                             const Gdiplus::Rect& where, const DrawSettings& s = {}) {
     Gdiplus::ImageAttributes attributes;
-    if (s.tileFlipXY) attributes.SetWrapMode(Gdiplus::WrapModeTileFlipXY);
-    if (s.colours != nullptr) attributes.SetColorMatrix(s.colours);
+    attributes.SetWrapMode(Gdiplus::WrapModeTileFlipXY);
     const Gdiplus::Matrix matrix(s.m[0], s.m[1], s.m[2], s.m[3], s.m[4], s.m[5]);
     target.SetTransform(&matrix);
     target.SetInterpolationMode(s.interpolation);
