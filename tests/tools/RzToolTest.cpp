@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -42,7 +43,9 @@ class RzToolTest : public ::testing::Test {
 protected:
     void SetUp() override {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir_ = fs::path(::testing::TempDir()) / (std::string("rztool-") + info->name());
+        // Unique per run: suites in other checkouts may run the same test at once.
+        dir_ = fs::path(::testing::TempDir()) / ("rztool-" + std::string(info->name()) + "-" +
+                                                 std::to_string(std::random_device{}()));
         fs::remove_all(dir_);
         fs::create_directories(dir_);
     }
