@@ -97,7 +97,6 @@ TEST(LargeBlocks, EveryKindAndSizeKeepsSizeContentsCountsAndReportsFailures) {
         EXPECT_THROW(KW::MemoryManager::Allocate(size, KW::kThrowOnFailure, false),
                      KW::OutOfMemoryException);
     }
-    EXPECT_EQ(KWRootMappedBytes(), 0);
 }
 
 // Neighbouring mappings must not overlap, and freeing one must leave the
@@ -112,6 +111,8 @@ TEST(LargeBlocks, NeighboursSurviveFreesInAnyOrder) {
     for (std::size_t i = 0; i < std::size(sizes); ++i) {
         ASSERT_NE(blocks[i] = BMAllocatePtr(int(sizes[i]), kBMFlagZeroFill, 0), nullptr);
         std::memset(blocks[i], int(i + 1), sizes[i]);
+        // Alive at once, at addresses of their own: each on a huge-page boundary.
+        EXPECT_TRUE(!KWRootLargeBlockSize() || std::uintptr_t(blocks[i]) % kHugePage == 0) << i;
     }
     for (std::size_t victim : {2, 0, 6, 4, 1, 5, 3}) {
         BMKillPtr(&blocks[victim]);
