@@ -1,5 +1,5 @@
 // Test helpers over pixel maps: raw bytes, whole-block comparison, single
-// pixels as arrays, and random contents.
+// pixels as arrays, the geometry the accessors report, and random contents.
 #pragma once
 
 #include <array>
@@ -14,6 +14,7 @@
 namespace rztest {
 
 using Colour = std::array<unsigned char, 4>; // alpha, red, green, blue
+using ByteVector = std::vector<unsigned char>;
 
 inline unsigned char* Base(KWPixMap** map) {
     return reinterpret_cast<unsigned char*>(RZGetKWPixMapBaseAddr(map));
@@ -21,6 +22,11 @@ inline unsigned char* Base(KWPixMap** map) {
 
 inline unsigned char* Row(KWPixMap** map, int y) {
     return Base(map) + static_cast<std::size_t>(y) * RZGetKWPixMapBytesPerRow(map);
+}
+
+// Rows first to first + count - 1, padding included.
+inline ByteVector RowBytes(KWPixMap** map, int first, int count = 1) {
+    return {Row(map, first), Row(map, first + count)};
 }
 
 inline int BlockSize(KWPixMap** map) {
@@ -38,6 +44,17 @@ inline Colour Pixel(KWPixMap** map, int x, int y) {
     Colour colour{9, 9, 9, 9};
     RZGetKWPixMapPixel(map, x, y, colour.data());
     return colour;
+}
+
+inline void SetPixel(KWPixMap** map, int x, int y, const Colour& colour) {
+    RZSetKWPixMapPixel(map, x, y, colour.data());
+}
+
+// What the accessors report: width, height, row bytes, resolutions, type.
+inline std::array<long long, 6> Geometry(KWPixMap** map) {
+    return {RZGetKWPixMapWidth(map),       RZGetKWPixMapHeight(map),
+            RZGetKWPixMapBytesPerRow(map), RZGetKWPixMapHResolution(map),
+            RZGetKWPixMapVResolution(map), RZGetKWPixMapPixelType(map)};
 }
 
 // Every byte of every row, padding included.
