@@ -1,159 +1,103 @@
-// Device contexts, bitmaps and palettes: selection, depths, lifetimes and the
-// published failure results for bad handles.
+// What only our GDI, user32 and GDI+ promise: displays of any depth and the
+// device depth memory DCs keep, selection and lifetime rules, device bitmaps of 2 and
+// 15 bits and the default colour tables, palettes, and the failure results
+// for bad handles, dead or foreign objects, formats outside the set and sizes
+// that cannot be allocated.
 #include <gtest/gtest.h>
 
-#include "GdiTestSupport.h"
-#include "SoftGDI/Display.h"
-#include "SoftGDI/TestSupport.h"
+#include <set>
 
-using namespace softgditest;
+#include "SoftGDI/Display.h"
+#include "platform/GdiFixtures.h"
+
+using namespace rztest;
+using namespace Gdiplus;
+using namespace Gdiplus::DllExports;
 
 namespace {
 
-// As on Windows, capabilities are the device's: a memory DC reports those of
-// the DC it was made compatible with (the screen by default), whatever bitmap
-// is selected; compatible bitmaps follow the selected bitmap.
-TEST(GdiDeviceContexts, DepthIsTheDevicesAndCompatibleBitmapsFollowTheSelection) {
-    HDC dc = CreateCompatibleDC(nullptr);
-    ASSERT_NE(dc, nullptr);
-    EXPECT_EQ(GetDeviceCaps(dc, BITSPIXEL), 32);
-    EXPECT_EQ(GetDeviceCaps(dc, PLANES), 1);
+// As on Windows, capabilities are the device's: a memory DC keeps those of
+// the DC it was made compatible with (the screen's 32 bits by default, or a
+// display's), whatever is selected; compatible bitmaps follow the selection,
+// and a device bitmap goes only into a DC of its own depth unless monochrome.
+TEST(GdiDeviceContexts, KeepTheirDevicesDepthAndHoldOneBitmapAtATime) {
+    HDC other = CreateCompatibleDC(nullptr);
     for (int bits : {1, 4, 8, 16, 24, 32}) {
-        SectionDC section(5, 3, bits);
-        ASSERT_NE(section.bitmap, nullptr) << bits;
-        EXPECT_NE(section.previous, nullptr);
-        EXPECT_NE(section.previous, HGDI_ERROR);
-        EXPECT_EQ(GetCurrentObject(section.dc, OBJ_BITMAP), section.bitmap);
-        EXPECT_EQ(GetDeviceCaps(section.dc, BITSPIXEL), 32);
-        HBITMAP compatible = CreateCompatibleBitmap(section.dc, 7, 2);
-        ASSERT_NE(compatible, nullptr);
-        BITMAP bm{};
-        EXPECT_EQ(GetObject(compatible, sizeof bm, &bm), int(sizeof bm));
-        EXPECT_EQ(bm.bmBitsPixel, bits);
-        EXPECT_EQ(bm.bmWidth, 7);
-        EXPECT_TRUE(DeleteObject(compatible));
-        // A display of that depth, and memory DCs made compatible with it.
-        HDC display = SoftGdiCreateDisplayDC(bits, 6, 4);
-        HDC memory = CreateCompatibleDC(display);
-        EXPECT_EQ(GetDeviceCaps(display, BITSPIXEL) * GetDeviceCaps(memory, PLANES), bits);
-        EXPECT_EQ(GetDeviceCaps(memory, BITSPIXEL), bits);
-        EXPECT_EQ(GetDeviceCaps(memory, HORZRES), 6);
-        EXPECT_EQ(SelectObject(display, compatible), nullptr);
-        EXPECT_TRUE(DeleteDC(memory) && DeleteDC(display));
+        Section s(5, 3, bits);
+        EXPECT_TRUE(s.previous && s.previous != HGDI_ERROR &&
+                    GetCurrentObject(s.dc, OBJ_BITMAP) == s.bitmap);
+        EXPECT_EQ(GetDeviceCaps(s.dc, BITSPIXEL) * GetDeviceCaps(s.dc, PLANES), 32);
+        HBITMAP compatible = CreateCompatibleBitmap(s.dc, 7, 2);
+        BITMAP shape{};
+        EXPECT_EQ(GetObject(compatible, sizeof shape, &shape), int(sizeof shape));
+        EXPECT_TRUE(shape.bmBitsPixel == bits && shape.bmWidth == 7);
+        const HGDIOBJ held = SelectObject(other, compatible);
+        EXPECT_EQ(held != nullptr, bits == 1 || bits == 32);
+        if (held != nullptr) SelectObject(other, held);
+        HDC display = SoftGdiCreateDisplayDC(bits, 6, 4), memory = CreateCompatibleDC(display);
+        EXPECT_TRUE(GetDeviceCaps(display, BITSPIXEL) == bits &&
+                    GetDeviceCaps(memory, BITSPIXEL) == bits &&
+                    GetDeviceCaps(memory, HORZRES) == 6);
+        EXPECT_TRUE(!SelectObject(display, compatible) && DeleteDC(memory) && DeleteDC(display) &&
+                    DeleteObject(compatible));
     }
     EXPECT_EQ(SoftGdiCreateDisplayDC(2, 4, 4), nullptr);
-    HDC screen = GetDC(nullptr);
-    ASSERT_NE(screen, nullptr);
-    EXPECT_EQ(GetDeviceCaps(screen, BITSPIXEL), 32);
-    EXPECT_EQ(ReleaseDC(nullptr, screen), 1);
-    EXPECT_TRUE(DeleteDC(dc));
-}
-
-TEST(GdiDeviceContexts, SelectionFollowsThePublishedConventions) {
-    SectionDC a(4, 4, 24);
-    HDC other = CreateCompatibleDC(a.dc);
-    ASSERT_NE(other, nullptr);
-    // A bitmap lives in one DC at a time, and cannot be deleted while there.
-    EXPECT_EQ(SelectObject(other, a.bitmap), nullptr);
-    EXPECT_FALSE(DeleteObject(a.bitmap));
-    // The zero-size compatible bitmap serves as a placeholder to take it out.
+    // A bitmap lives in one DC at a time and cannot be deleted while there;
+    // the zero-size compatible bitmap is the placeholder that takes it out.
+    Section a(4, 4, 24);
+    EXPECT_TRUE(!SelectObject(other, a.bitmap) && !DeleteObject(a.bitmap));
     HBITMAP placeholder = CreateCompatibleBitmap(a.dc, 0, 0);
-    ASSERT_NE(placeholder, nullptr);
     EXPECT_EQ(SelectObject(a.dc, placeholder), a.bitmap);
     EXPECT_EQ(GetCurrentObject(a.dc, OBJ_BITMAP), placeholder);
-    HGDIOBJ held = SelectObject(other, a.bitmap);
-    EXPECT_NE(held, nullptr);
-    EXPECT_EQ(SelectObject(other, held), a.bitmap);
-    EXPECT_EQ(SelectObject(a.dc, a.bitmap), placeholder);
-    EXPECT_TRUE(DeleteObject(placeholder));
-    // Deleting a DC releases its bitmap, which then can be deleted. (A device
-    // bitmap goes only into a DC of its depth: the screen's 32 bits here.)
+    EXPECT_EQ(SelectObject(other, SelectObject(other, a.bitmap)), a.bitmap);
+    EXPECT_TRUE(SelectObject(a.dc, a.bitmap) == placeholder && DeleteObject(placeholder));
+    // Deleting a DC releases its bitmap, which then can be deleted.
     HDC screen = GetDC(nullptr);
     HBITMAP loose = CreateCompatibleBitmap(screen, 3, 3);
     ReleaseDC(nullptr, screen);
-    HBITMAP mismatched = CreateCompatibleBitmap(a.dc, 3, 3); // 24 bits, as a's section
-    EXPECT_EQ(SelectObject(other, mismatched), nullptr);
-    EXPECT_TRUE(DeleteObject(mismatched));
-    HGDIOBJ before = SelectObject(other, loose);
-    EXPECT_NE(before, nullptr);
-    EXPECT_FALSE(DeleteObject(loose));
-    EXPECT_TRUE(DeleteDC(other));
-    EXPECT_TRUE(DeleteObject(loose));
+    EXPECT_TRUE(SelectObject(other, loose) && !DeleteObject(loose) && DeleteDC(other) &&
+                DeleteObject(loose) && GetObjectType(a.dc) == OBJ_MEMDC);
 }
 
-TEST(GdiDeviceContexts, BadHandlesGiveThePublishedFailures) {
-    SectionDC good(2, 2, 32);
-    HDC bogusDC = reinterpret_cast<HDC>(std::uintptr_t(0xDEAD0));
-    HBITMAP bogusBitmap = reinterpret_cast<HBITMAP>(std::uintptr_t(0xBEEF0));
-    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(HGDI_ERROR), UINTPTR_MAX);
-    EXPECT_EQ(SelectObject(bogusDC, good.bitmap), nullptr);
-    EXPECT_EQ(SelectObject(good.dc, bogusBitmap), nullptr);
-    EXPECT_EQ(SelectObject(good.dc, reinterpret_cast<HGDIOBJ>(good.dc)), nullptr); // wrong type
-    EXPECT_EQ(GetCurrentObject(bogusDC, OBJ_BITMAP), nullptr);
-    EXPECT_EQ(GetDeviceCaps(bogusDC, BITSPIXEL), 0);
-    EXPECT_FALSE(DeleteDC(bogusDC));
-    EXPECT_FALSE(DeleteDC(reinterpret_cast<HDC>(good.bitmap)));
-    EXPECT_FALSE(DeleteObject(reinterpret_cast<HGDIOBJ>(good.dc)));
-    EXPECT_FALSE(DeleteObject(nullptr));
-    EXPECT_EQ(SetStretchBltMode(bogusDC, COLORONCOLOR), 0);
-    EXPECT_EQ(SetStretchBltMode(good.dc, 99), 0);
-    EXPECT_EQ(SetStretchBltMode(good.dc, COLORONCOLOR), BLACKONWHITE);
-    EXPECT_EQ(CreateCompatibleDC(bogusDC), nullptr);
-    EXPECT_EQ(CreateCompatibleBitmap(bogusDC, 4, 4), nullptr);
-    EXPECT_EQ(CreateCompatibleBitmap(good.dc, -1, 4), nullptr);
-    EXPECT_FALSE(BitBlt(good.dc, 0, 0, 1, 1, bogusDC, 0, 0, SRCCOPY));
-    EXPECT_FALSE(BitBlt(good.dc, 0, 0, 1, 1, good.dc, 0, 0, 0x00EE0086)); // SRCPAINT
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    EXPECT_EQ(GetDIBits(bogusDC, good.bitmap, 0, 0, nullptr, &info, DIB_RGB_COLORS), 0);
-    EXPECT_EQ(GetDIBits(good.dc, bogusBitmap, 0, 0, nullptr, &info, DIB_RGB_COLORS), 0);
-    EXPECT_EQ(GetDIBits(good.dc, good.bitmap, 0, 0, nullptr, nullptr, DIB_RGB_COLORS), 0);
-    EXPECT_EQ(GetDC(reinterpret_cast<HWND>(std::uintptr_t(0x40))), nullptr);
-    EXPECT_EQ(ReleaseDC(nullptr, good.dc), 0); // a memory DC is deleted, not released
-    HDC screen = GetDC(nullptr);
-    EXPECT_FALSE(DeleteDC(screen));
-    EXPECT_EQ(SelectObject(screen, good.bitmap), nullptr);
-    EXPECT_EQ(ReleaseDC(nullptr, screen), 1);
-    EXPECT_EQ(ReleaseDC(nullptr, screen), 0); // stale
-    EXPECT_EQ(GetObjectType(screen), 0u);
-    // A deleted bitmap's handle stays dead.
-    HBITMAP gone = CreateCompatibleBitmap(good.dc, 2, 2);
-    EXPECT_TRUE(DeleteObject(gone));
-    EXPECT_FALSE(DeleteObject(gone));
-    EXPECT_EQ(SelectObject(good.dc, gone), nullptr);
-}
-
-TEST(GdiBitmaps, DibSectionsCheckTheirHeaders) {
+TEST(GdiDeviceBitmaps, KeepTheirDepthAndDefaultColours) {
+    // 2 bits: indices 0, 1, 2, 3, 3, 2, 1, 0 four to a byte, rows 16-bit aligned.
+    const unsigned char twoBit[] = {0x1B, 0xE4},
+                        vga[] = {0x01, 0x23, 0x45, 0x67, 0x89, 0xAB, 0xCD, 0xEF};
+    const std::uint16_t fifteenBit[] = {0x7C00, 0x03E0, 0x001F, 0x7FFF};
+    unsigned char all[256];
+    for (int i = 0; i < 256; ++i) all[i] = static_cast<unsigned char>(i);
+    const std::set<std::uint32_t> vgaColours = {
+        0,        0x800000, 0x008000, 0x808000, 0x000080, 0x800080, 0x008080, 0xC0C0C0,
+        0x808080, 0xFF0000, 0x00FF00, 0xFFFF00, 0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF};
     HDC dc = CreateCompatibleDC(nullptr);
-    void* bits = reinterpret_cast<void*>(1);
-    Info info = MakeInfo(4, 4, 24, false);
-    info.header.biBitCount = 7;
-    EXPECT_EQ(CreateDIBSection(dc, info.get(), DIB_RGB_COLORS, &bits, nullptr, 0), nullptr);
-    EXPECT_EQ(bits, nullptr);
-    info = MakeInfo(0, 4, 24, false);
-    EXPECT_EQ(CreateDIBSection(dc, info.get(), DIB_RGB_COLORS, &bits, nullptr, 0), nullptr);
-    info = MakeInfo(4, 4, 24, false);
-    info.header.biCompression = BI_RLE8;
-    EXPECT_EQ(CreateDIBSection(dc, info.get(), DIB_RGB_COLORS, &bits, nullptr, 0), nullptr);
-    info = MakeInfo(1 << 30, 1 << 30, 32, false); // far too large
-    EXPECT_EQ(CreateDIBSection(dc, info.get(), DIB_RGB_COLORS, &bits, nullptr, 0), nullptr);
-    EXPECT_EQ(CreateDIBSection(dc, nullptr, DIB_RGB_COLORS, &bits, nullptr, 0), nullptr);
-
-    info = MakeInfo(5, 3, 24, false);
-    info.header.biXPelsPerMeter = 2835;
-    HBITMAP section = CreateDIBSection(dc, info.get(), DIB_RGB_COLORS, &bits, nullptr, 0);
-    ASSERT_NE(section, nullptr);
-    DIBSECTION ds{};
-    EXPECT_EQ(GetObject(section, sizeof ds, &ds), int(sizeof ds));
-    EXPECT_EQ(ds.dsBm.bmWidth, 5);
-    EXPECT_EQ(ds.dsBm.bmHeight, 3);
-    EXPECT_EQ(ds.dsBm.bmWidthBytes, 16);
-    EXPECT_EQ(ds.dsBm.bmBitsPixel, 24);
-    EXPECT_EQ(ds.dsBm.bmBits, bits);
-    EXPECT_EQ(ds.dsBmih.biXPelsPerMeter, 2835);
-    EXPECT_EQ(GetObjectType(section), DWORD(OBJ_BITMAP));
-    EXPECT_EQ(GetObjectType(dc), DWORD(OBJ_MEMDC));
-    EXPECT_TRUE(DeleteObject(section));
+    // 2 bits: the bitmap's four greys; 15 bits: 5-5-5 words read at 16 bits;
+    // 4 bits: the 16 colours of the VGA; 8 bits: 256 distinct colours.
+    const struct {
+        int bits, width, readAs;
+        const void* rows;
+        std::set<std::uint32_t> colours;
+    } cases[] = {{2, 8, 4, twoBit, {0, 0x555555, 0xAAAAAA, 0xFFFFFF}},
+                 {15, 4, 16, fifteenBit, {0xFF0000, 0xFF00, 0xFF, 0xFFFFFF}},
+                 {4, 16, 4, vga, vgaColours},
+                 {8, 256, 8, all, {}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.bits << " bits");
+        HBITMAP bitmap = CreateBitmap(c.width, 1, 1, UINT(c.bits), c.rows);
+        DibInfo query(0, 0, 0), read(c.width, 1, c.readAs);
+        EXPECT_TRUE(GetDIBits(dc, bitmap, 0, 0, nullptr, query.get(), DIB_RGB_COLORS) &&
+                    query.header.biBitCount == c.bits);
+        std::vector<unsigned char> row(std::size_t(DibRowBytes(c.width, c.readAs)));
+        EXPECT_TRUE(GetDIBits(dc, bitmap, 0, 1, row.data(), read.get(), DIB_RGB_COLORS) == 1 &&
+                    DeleteObject(bitmap));
+        std::set<std::uint32_t> colours;
+        for (int x = 0; x < c.width; ++x)
+            colours.insert(read.Colour(RawPixel(row.data(), c.readAs, x)));
+        EXPECT_TRUE(c.bits == 8
+                        ? colours.size() == 256 && colours.count(0) && colours.count(0xFFFFFF)
+                        : colours == c.colours);
+        EXPECT_TRUE(c.bits != 2 ||
+                    std::memcmp(row.data(), "\x01\x23\x32\x10", 4) == 0); // same indices
+    }
     EXPECT_TRUE(DeleteDC(dc));
 }
 
@@ -161,28 +105,112 @@ TEST(GdiPalettes, CreatePaletteKeepsTheEntries) {
     struct {
         LOGPALETTE head;
         PALETTEENTRY more[2];
-    } record{};
-    record.head.palVersion = 0x300;
-    record.head.palNumEntries = 3;
-    record.head.palPalEntry[0] = {1, 2, 3, 0};
-    record.more[0] = {4, 5, 6, 0};
-    record.more[1] = {7, 8, 9, 0};
+    } record{{0x300, 3, {{1, 2, 3, 0}}}, {{4, 5, 6, 0}, {7, 8, 9, 0}}};
     HPALETTE palette = CreatePalette(&record.head);
-    ASSERT_NE(palette, nullptr);
-    EXPECT_EQ(GetObjectType(palette), DWORD(OBJ_PAL));
-    EXPECT_EQ(GetPaletteEntries(palette, 0, 0, nullptr), 3u);
     PALETTEENTRY entries[3]{};
-    EXPECT_EQ(GetPaletteEntries(palette, 1, 5, entries), 2u);
-    EXPECT_EQ(entries[0].peRed, 4);
-    EXPECT_EQ(entries[1].peBlue, 9);
     WORD count = 0;
-    EXPECT_EQ(GetObject(palette, sizeof count, &count), 2);
-    EXPECT_EQ(count, 3);
-    EXPECT_TRUE(DeleteObject(palette));
-    EXPECT_EQ(GetPaletteEntries(palette, 0, 0, nullptr), 0u);
+    EXPECT_TRUE(GetPaletteEntries(palette, 1, 5, entries) == 2 && entries[0].peRed == 4 &&
+                entries[1].peBlue == 9);
+    EXPECT_TRUE(GetObjectType(palette) == OBJ_PAL &&
+                GetObject(palette, sizeof count, &count) == 2 && count == 3);
+    EXPECT_TRUE(DeleteObject(palette) && GetPaletteEntries(palette, 0, 0, nullptr) == 0);
     record.head.palVersion = 0x200;
     EXPECT_EQ(CreatePalette(&record.head), nullptr);
-    EXPECT_EQ(CreatePalette(nullptr), nullptr);
+}
+
+template <class Handle> Handle Bogus(std::uintptr_t value) {
+    return reinterpret_cast<Handle>(value);
+}
+
+TEST(GdiFailures, BadHandlesAndFormatsGiveThePublishedResults) {
+    Section good(2, 2, 32);
+    const HDC dc = good.dc, bogusDC = Bogus<HDC>(0xDEAD0), screen = GetDC(nullptr);
+    const HBITMAP bitmap = good.bitmap, bogusBitmap = Bogus<HBITMAP>(0xBEEF0);
+    const HBITMAP gone = CreateCompatibleBitmap(dc, 2, 2);
+    ASSERT_TRUE(DeleteObject(gone));
+    DibInfo query(0, 0, 0);
+    EXPECT_TRUE(!SelectObject(bogusDC, bitmap) && !SelectObject(dc, bogusBitmap) &&
+                !SelectObject(dc, dc) && !SelectObject(dc, gone) && !SelectObject(screen, bitmap));
+    EXPECT_TRUE(!GetCurrentObject(bogusDC, OBJ_BITMAP) && !GetDeviceCaps(bogusDC, BITSPIXEL) &&
+                !SetStretchBltMode(bogusDC, COLORONCOLOR) && !SetStretchBltMode(dc, 99) &&
+                !CreateCompatibleDC(bogusDC) && !CreateCompatibleBitmap(bogusDC, 4, 4) &&
+                !CreateCompatibleBitmap(dc, -1, 4));
+    EXPECT_TRUE(!DeleteDC(bogusDC) && !DeleteDC(screen) &&
+                !DeleteDC(Bogus<HDC>(std::uintptr_t(bitmap))) && !DeleteObject(dc) &&
+                !DeleteObject(nullptr) && !DeleteObject(gone) && !GetObjectType(gone));
+    // 0x00EE0086 is SRCPAINT, a raster operation other than SRCCOPY.
+    EXPECT_TRUE(!BitBlt(dc, 0, 0, 1, 1, bogusDC, 0, 0, SRCCOPY) &&
+                !BitBlt(dc, 0, 0, 1, -1, dc, 0, 0, SRCCOPY) &&
+                !BitBlt(dc, 0, 0, 1, 1, dc, 0, 0, 0x00EE0086));
+    EXPECT_TRUE(!GetDIBits(bogusDC, bitmap, 0, 0, nullptr, query.get(), DIB_RGB_COLORS) &&
+                !GetDIBits(dc, bogusBitmap, 0, 0, nullptr, query.get(), DIB_RGB_COLORS) &&
+                !GetDIBits(dc, bitmap, 0, 0, nullptr, nullptr, DIB_RGB_COLORS));
+    // A memory DC is deleted, not released; the screen's is released once.
+    EXPECT_TRUE(!GetDC(Bogus<HWND>(0x40)) && !ReleaseDC(nullptr, dc) &&
+                ReleaseDC(nullptr, screen) == 1 && !ReleaseDC(nullptr, screen));
+    EXPECT_TRUE(!CreateBitmap(4, 1, 1, 3, nullptr) && !CreatePalette(nullptr));
+    EXPECT_EQ(SetStretchBltMode(dc, COLORONCOLOR), BLACKONWHITE);
+    // Formats outside the DIB set, or too large, make no section and draw nothing.
+    const std::uint32_t odd16[3] = {0x7C00, 0x3E0, 0x1E}, odd32[3] = {0xFF, 0xFF00, 0xFF0000};
+    DibInfo refused[] = {{4, 4, 7},         {0, 4, 24},        {1 << 30, 1 << 30, 32},
+                         {4, 4, 16, odd16}, {4, 4, 32, odd32}, {4, 4, 24}};
+    refused[5].header.biCompression = BI_RLE8;
+    auto stretch = [&](int width, DibInfo& info) {
+        return StretchDIBits(dc, 0, 0, width, 2, 0, 0, 2, 2, good.pixels, info.get(),
+                             DIB_RGB_COLORS, SRCCOPY);
+    };
+    for (DibInfo& info : refused) {
+        void* bits = &good;
+        EXPECT_TRUE(!CreateDIBSection(dc, info.get(), DIB_RGB_COLORS, &bits, nullptr, 0) && !bits);
+        EXPECT_EQ(stretch(2, info), 0);
+    }
+    EXPECT_EQ(stretch(0x7FFFFFFF, good.info), 2); // only the visible columns are worked out
+}
+
+TEST(GdiPlusFailures, BadArgumentsGiveStatusesAndNoCrash) {
+    GpBitmap* bitmap = nullptr;
+    GpGraphics* graphics = nullptr;
+    std::uint32_t memory[16] = {};
+    auto* scan0 = reinterpret_cast<BYTE*>(memory);
+    auto make = [&](int width, int stride, PixelFormat format) {
+        return GdipCreateBitmapFromScan0(width, 4, stride, format, scan0, &bitmap);
+    };
+    // No width; a stride not a multiple of 4 or shorter than a row; no format.
+    EXPECT_TRUE(make(0, 16, PixelFormat32bppARGB) == InvalidParameter &&
+                make(4, 6, PixelFormat32bppARGB) == InvalidParameter &&
+                make(4, 8, PixelFormat32bppARGB) == InvalidParameter &&
+                make(4, 16, 0x12345) == InvalidParameter && !bitmap);
+    // Dead or foreign objects are refused.
+    ASSERT_EQ(make(4, 16, PixelFormat32bppARGB), Ok);
+    ASSERT_EQ(GdipGetImageGraphicsContext(bitmap, &graphics), Ok);
+    auto draw = [&](GpImage* image, GpImageAttributes* attributes) {
+        return GdipDrawImageRectRectI(graphics, image, 0, 0, 1, 1, 0, 0, 1, 1, UnitPixel,
+                                      attributes, nullptr, nullptr);
+    };
+    EXPECT_TRUE(draw(nullptr, nullptr) == InvalidParameter &&
+                draw(bitmap, reinterpret_cast<GpImageAttributes*>(memory)) == InvalidParameter &&
+                GdipSetCompositingMode(graphics, CompositingMode(7)) == InvalidParameter &&
+                GdipSetWorldTransform(graphics, nullptr) == InvalidParameter);
+    EXPECT_TRUE(GdipDisposeImage(bitmap) == Ok && GdipDisposeImage(bitmap) == InvalidParameter &&
+                draw(bitmap, nullptr) == InvalidParameter);
+    EXPECT_TRUE(GdipDeleteGraphics(graphics) == Ok &&
+                GdipDeleteGraphics(graphics) == InvalidParameter &&
+                GdipFlush(nullptr, FlushIntentionFlush) == InvalidParameter &&
+                GdipCreateFromHDC(Bogus<HDC>(0x70), &graphics) == OutOfMemory);
+    // A graphics whose DC is gone fails its draws; a source rectangle far
+    // beyond a tiny image is refused, not allocated.
+    HDC dc = CreateCompatibleDC(nullptr);
+    Graphics onDC(dc);
+    DeleteDC(dc);
+    ArgbBitmap tiny(2, 2), canvas(4, 4);
+    Graphics onCanvas(&canvas.bitmap);
+    EXPECT_EQ(Draw(onDC, tiny.bitmap, Rect(0, 0, 1, 1)), Win32Error);
+    EXPECT_EQ(onCanvas.DrawImage(&tiny.bitmap, Rect(0, 0, 4, 4), 0, 0, 100000, 100000, UnitPixel),
+              OutOfMemory);
+    EXPECT_EQ(onCanvas.DrawImage(&tiny.bitmap, Rect(0, 0, 4, 4), 0, 0, 2, 2, UnitInch),
+              NotImplemented);
+    GdiplusStartupInput input;
+    EXPECT_EQ(GdiplusStartup(nullptr, &input, nullptr), InvalidParameter);
 }
 
 } // namespace

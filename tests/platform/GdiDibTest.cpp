@@ -1,190 +1,127 @@
-// GDI as a host uses it for device-independent bitmaps: DIB sections of 24
-// and 32 bits, top-down and bottom-up, selected into memory DCs, copied with
-// BitBlt and read back with GetDIBits. Both the real GDI and ours must agree
-// to the byte. Nothing here depends on the memory DC's own depth (Wine
+// DIB sections in memory DCs as a host uses them: headers and rows through
+// GetDIBits, BitBlt copies and conversions at every depth, StretchDIBits from
+// caller memory. Nothing here depends on a memory DC's own depth (Wine
 // reports the screen's).
-#include <cstdint>
-#include <cstring>
-#include <vector>
-
 #include <gtest/gtest.h>
 
-#include "RZ/platform/WindowsImaging.h"
+#include "platform/GdiFixtures.h"
+
+using namespace rztest;
 
 namespace {
 
-constexpr int kWidth = 7; // 21 bytes of 24-bit pixels: rows need padding
-constexpr int kHeight = 5;
+constexpr int kDepths[] = {1, 4, 8, 16, 24, 32};
 
-int Stride(int bitCount) {
-    return (kWidth * bitCount / 8 + 3) & ~3;
+// Whether rows y0 to y1 of `section` are those of `rows`, a copy in the given order.
+bool SameRows(const Section& s, const std::vector<unsigned char>& rows, int order, int y0, int y1) {
+    for (int y = y0; y < y1; ++y)
+        for (int x = 0; x < 13; ++x)
+            if (RawPixel(&rows[std::size_t((order > 0 ? s.height - 1 - y : y) * s.stride)],
+                         s.bitCount, x) != s.Raw(x, y))
+                return false;
+    return true;
 }
 
-BITMAPINFO Header(int bitCount, bool topDown) {
-    BITMAPINFO info;
-    std::memset(&info, 0, sizeof info);
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = kWidth;
-    info.bmiHeader.biHeight = topDown ? -kHeight : kHeight;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = WORD(bitCount);
-    info.bmiHeader.biCompression = BI_RGB;
-    return info;
-}
-
-// A DIB section with its pixels reachable by (x, y) from the top.
-struct Dib {
-    int bitCount;
-    bool topDown;
-    HBITMAP bitmap = nullptr;
-    BYTE* bits = nullptr;
-
-    Dib(int bitCount_, bool topDown_) : bitCount(bitCount_), topDown(topDown_) {
-        const BITMAPINFO info = Header(bitCount, topDown);
-        void* memory = nullptr;
-        bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &memory, nullptr, 0);
-        bits = static_cast<BYTE*>(memory);
-    }
-    ~Dib() {
-        if (bitmap != nullptr) DeleteObject(bitmap);
-    }
-    Dib(const Dib&) = delete;
-    Dib& operator=(const Dib&) = delete;
-
-    BYTE* At(int x, int y) const {
-        const int row = topDown ? y : kHeight - 1 - y;
-        return bits + std::size_t(row) * Stride(bitCount) + std::size_t(x) * (bitCount / 8);
-    }
-    // Blue, green, red (and the fourth byte for 32 bits) of pixel (x, y).
-    std::uint32_t Pixel(int x, int y) const {
-        const BYTE* p = At(x, y);
-        return p[0] | p[1] << 8 | p[2] << 16 | (bitCount == 32 ? std::uint32_t(p[3]) << 24 : 0u);
-    }
-    void Fill(std::uint32_t seed) {
-        for (int y = 0; y < kHeight; ++y)
-            for (int x = 0; x < kWidth; ++x)
-                for (int i = 0; i < bitCount / 8; ++i)
-                    At(x, y)[i] = BYTE(seed + 37 * x + 101 * y + 59 * i);
-    }
-};
-
-// A memory DC holding a bitmap for as long as it lives.
-struct MemoryDC {
-    HDC dc;
-    HGDIOBJ previous;
-    explicit MemoryDC(HBITMAP bitmap) : dc(CreateCompatibleDC(nullptr)) {
-        previous = dc != nullptr ? SelectObject(dc, bitmap) : nullptr;
-    }
-    ~MemoryDC() {
-        if (dc == nullptr) return;
-        SelectObject(dc, previous);
-        DeleteDC(dc);
-    }
-    MemoryDC(const MemoryDC&) = delete;
-    MemoryDC& operator=(const MemoryDC&) = delete;
-};
-
-TEST(GdiDib, DibSectionsHaveDwordAlignedRowsOverTheirOwnMemory) {
-    for (int bitCount : {24, 32})
-        for (bool topDown : {false, true}) {
-            SCOPED_TRACE(testing::Message() << bitCount << " bits, top-down " << topDown);
-            Dib dib(bitCount, topDown);
-            ASSERT_NE(dib.bitmap, nullptr);
-            ASSERT_NE(dib.bits, nullptr);
-            BITMAP shape;
-            ASSERT_EQ(GetObject(dib.bitmap, sizeof shape, &shape), int(sizeof shape));
-            EXPECT_EQ(shape.bmWidth, kWidth);
-            EXPECT_EQ(shape.bmHeight, kHeight);
-            EXPECT_EQ(shape.bmBitsPixel, bitCount);
-            EXPECT_EQ(shape.bmWidthBytes, Stride(bitCount));
-            EXPECT_EQ(shape.bmBits, dib.bits);
-        }
-}
-
-TEST(GdiDib, BitBltSourceCopyMovesPixelsBetweenMemoryDCs) {
-    for (int bitCount : {24, 32})
-        for (bool sourceTopDown : {false, true}) {
-            SCOPED_TRACE(testing::Message()
-                         << bitCount << " bits, source top-down " << sourceTopDown);
-            Dib source(bitCount, sourceTopDown), target(bitCount, !sourceTopDown);
-            ASSERT_NE(source.bits, nullptr);
-            ASSERT_NE(target.bits, nullptr);
-            source.Fill(3);
-            target.Fill(200);
-            Dib before(bitCount, true);
-            ASSERT_NE(before.bits, nullptr);
-            for (int y = 0; y < kHeight; ++y)
-                std::memcpy(before.At(0, y), target.At(0, y), std::size_t(Stride(bitCount)));
-            {
-                MemoryDC from(source.bitmap), to(target.bitmap);
-                ASSERT_NE(from.dc, nullptr);
-                ASSERT_NE(to.dc, nullptr);
-                // A 4 x 3 block from (2, 1) to (1, 2).
-                ASSERT_TRUE(BitBlt(to.dc, 1, 2, 4, 3, from.dc, 2, 1, SRCCOPY));
-            }
-            for (int y = 0; y < kHeight; ++y)
-                for (int x = 0; x < kWidth; ++x) {
-                    const bool copied = x >= 1 && x < 5 && y >= 2 && y < 5;
-                    const std::uint32_t want =
-                        copied ? source.Pixel(x + 1, y - 1) : before.Pixel(x, y);
-                    EXPECT_EQ(target.Pixel(x, y), want) << "at " << x << ", " << y;
-                }
-        }
-}
-
-TEST(GdiDib, BitBltFrom24To32BitsKeepsColours) {
-    Dib source(24, false), target(32, true);
-    ASSERT_NE(source.bits, nullptr);
-    ASSERT_NE(target.bits, nullptr);
-    source.Fill(11);
-    {
-        MemoryDC from(source.bitmap), to(target.bitmap);
-        ASSERT_TRUE(BitBlt(to.dc, 0, 0, kWidth, kHeight, from.dc, 0, 0, SRCCOPY));
-    }
-    for (int y = 0; y < kHeight; ++y)
-        for (int x = 0; x < kWidth; ++x)
-            EXPECT_EQ(target.Pixel(x, y) & 0xFFFFFFu, source.Pixel(x, y))
-                << "at " << x << ", " << y;
-}
-
-TEST(GdiDib, GetDIBitsReturnsTheSectionPixelsInEitherRowOrder) {
-    for (int bitCount : {24, 32})
-        for (bool topDown : {false, true}) {
-            SCOPED_TRACE(testing::Message() << bitCount << " bits, top-down " << topDown);
-            Dib dib(bitCount, !topDown);
-            ASSERT_NE(dib.bits, nullptr);
-            dib.Fill(77);
-            HDC dc = CreateCompatibleDC(nullptr);
-            ASSERT_NE(dc, nullptr);
-            BITMAPINFO info = Header(bitCount, topDown);
-            std::vector<BYTE> buffer(std::size_t(Stride(bitCount)) * kHeight, 0xA5);
-            EXPECT_EQ(GetDIBits(dc, dib.bitmap, 0, kHeight, buffer.data(), &info, DIB_RGB_COLORS),
-                      kHeight);
-            DeleteDC(dc);
-            for (int y = 0; y < kHeight; ++y) {
-                const int row = topDown ? y : kHeight - 1 - y;
-                EXPECT_EQ(std::memcmp(buffer.data() + std::size_t(row) * Stride(bitCount),
-                                      dib.At(0, y), std::size_t(kWidth) * (bitCount / 8)),
-                          0)
-                    << "row " << y;
+TEST(GdiDibSections, GetDIBitsGivesHeaderRowsAndColoursAtEveryDepth) {
+    for (int bits : kDepths)
+        for (int order : {1, -1}) {
+            SCOPED_TRACE(testing::Message() << bits << " bits, order " << order);
+            Section s(13, order * 5, bits);
+            s.Randomise(unsigned(bits));
+            DIBSECTION shape{};
+            ASSERT_EQ(GetObject(s.bitmap, sizeof shape, &shape), int(sizeof shape));
+            EXPECT_TRUE(shape.dsBm.bmWidthBytes == s.stride && shape.dsBm.bmHeight == 5 &&
+                        shape.dsBm.bmBits == s.pixels && shape.dsBm.bmBitsPixel == bits &&
+                        shape.dsBmih.biXPelsPerMeter == 2835);
+            DibInfo query(0, 0, 0);
+            ASSERT_NE(GetDIBits(s.dc, s.bitmap, 0, 0, nullptr, query.get(), DIB_RGB_COLORS), 0);
+            EXPECT_TRUE(query.header.biWidth == 13 && query.header.biBitCount == bits &&
+                        query.header.biSizeImage == DWORD(s.stride * 5));
+            for (int requested : {1, -1}) { // bottom-up and top-down copies
+                DibInfo copy(13, requested * 5, bits);
+                std::memset(copy.colours, 0, sizeof copy.colours);
+                std::vector<unsigned char> rows(std::size_t(s.stride) * 5);
+                ASSERT_EQ(GetDIBits(s.dc, s.bitmap, 0, 5, rows.data(), copy.get(), DIB_RGB_COLORS),
+                          5);
+                EXPECT_TRUE(SameRows(s, rows, requested, 0, 5));
+                for (unsigned i = 0; bits <= 8 && i < 1u << bits; ++i)
+                    EXPECT_EQ(copy.Colour(i), s.info.Colour(i)) << "entry " << i;
+                // Scan lines count from the bottom of a bottom-up copy; ours counts a
+                // top-down copy's from the top (Wine's not).
+                std::vector<unsigned char> part(rows.size());
+                ASSERT_EQ(GetDIBits(s.dc, s.bitmap, 1, 2, &part[std::size_t(s.stride)], copy.get(),
+                                    DIB_RGB_COLORS),
+                          2);
+                EXPECT_TRUE(requested > 0 ? SameRows(s, part, 1, 2, 4)
+                                          : !kSoftGdi || SameRows(s, part, -1, 1, 3));
             }
         }
 }
 
-TEST(GdiDib, GetDIBitsAs32BitsOfA24BitSectionKeepsColours) {
-    Dib dib(24, true);
-    ASSERT_NE(dib.bits, nullptr);
-    dib.Fill(5);
-    HDC dc = CreateCompatibleDC(nullptr);
-    ASSERT_NE(dc, nullptr);
-    BITMAPINFO info = Header(32, true);
-    std::vector<std::uint32_t> buffer(std::size_t(kWidth) * kHeight, 0xA5A5A5A5u);
-    EXPECT_EQ(GetDIBits(dc, dib.bitmap, 0, kHeight, buffer.data(), &info, DIB_RGB_COLORS), kHeight);
-    DeleteDC(dc);
-    for (int y = 0; y < kHeight; ++y)
-        for (int x = 0; x < kWidth; ++x)
-            EXPECT_EQ(buffer[std::size_t(y) * kWidth + x] & 0xFFFFFFu, dib.Pixel(x, y))
-                << "at " << x << ", " << y;
+TEST(GdiBitBlt, CopiesEqualFormatsExactlyAndConvertsTheOthers) {
+    for (int bits : kDepths) {
+        SCOPED_TRACE(testing::Message() << bits << " bits");
+        Section from(8, 8, bits), to(8, -8, bits), wide(8, 8, 32), back(8, 8, bits);
+        from.Randomise(1u + unsigned(bits));
+        to.Randomise(2u + unsigned(bits));
+        std::vector<std::uint32_t> before, original;
+        for (int i = 0; i < 64; ++i) before.push_back(to.Raw(i % 8, i / 8));
+        for (int i = 0; i < 64; ++i) original.push_back(from.Raw(i % 8, i / 8));
+        // To 32 bits and back: indexed targets find their entries again (the
+        // table's colours are distinct), 16-bit ones lose only the unused top bit.
+        ASSERT_TRUE(BitBlt(wide.dc, 0, 0, 8, 8, from.dc, 0, 0, SRCCOPY));
+        ASSERT_TRUE(BitBlt(back.dc, 0, 0, 8, 8, wide.dc, 0, 0, SRCCOPY));
+        for (int i = 0, x = 0, y = 0; i < 64; ++i, x = i % 8, y = i / 8) {
+            EXPECT_EQ(wide.Colour(x, y), from.Colour(x, y)) << i;
+            EXPECT_EQ(back.Raw(x, y), original[i] & (bits == 16 ? 0x7FFF : ~0u)) << i;
+        }
+        // Equal formats copy exactly, clipped to both bitmaps.
+        EXPECT_TRUE(BitBlt(to.dc, 0, 0, 8, 0, from.dc, 0, 0, SRCCOPY)); // nothing to copy
+        ASSERT_TRUE(BitBlt(to.dc, 5, -2, 10, 10, from.dc, 1, 0, SRCCOPY));
+        for (int i = 0, x = 0, y = 0; i < 64; ++i, x = i % 8, y = i / 8)
+            EXPECT_EQ(to.Raw(x, y), x >= 5 && y < 6 ? original[(y + 2) * 8 + x - 4] : before[i]);
+        // Overlapping source and target in one bitmap, down and back up.
+        ASSERT_TRUE(BitBlt(from.dc, 1, 2, 7, 6, from.dc, 0, 0, SRCCOPY));
+        ASSERT_TRUE(BitBlt(from.dc, 0, 0, 7, 6, from.dc, 1, 2, SRCCOPY));
+        for (int i = 0; i < 42; ++i) EXPECT_EQ(from.Raw(i % 7, i / 7), original[i / 7 * 8 + i % 7]);
+    }
+}
+
+TEST(GdiStretchDIBits, DoublesAndHalvesEverySourceFormat) {
+    const std::uint32_t k565[3] = {0xF800, 0x7E0, 0x1F}, k555[3] = {0x7C00, 0x3E0, 0x1F},
+                        k888[3] = {0xFF0000, 0xFF00, 0xFF};
+    const std::pair<int, const std::uint32_t*> sources[] = {
+        {1, nullptr}, {4, nullptr},  {8, nullptr},  {16, nullptr}, {16, k565},
+        {16, k555},   {24, nullptr}, {32, nullptr}, {32, k888}};
+    for (auto [bits, masks] : sources)
+        for (int order : {1, -1}) {
+            SCOPED_TRACE(testing::Message() << bits << " bits, order " << order);
+            Section dib(4, order * 4, bits, masks), doubled(8, 8, 32), halved(2, 2, 24);
+            dib.Randomise(unsigned(bits + order));
+            for (Section* target : {&doubled, &halved}) {
+                SetStretchBltMode(target->dc, COLORONCOLOR);
+                const int side = target->height;
+                EXPECT_EQ(StretchDIBits(target->dc, 0, 0, side, side, 0, 0, 4, 4, dib.pixels,
+                                        dib.info.get(), DIB_RGB_COLORS, SRCCOPY),
+                          4);
+            }
+            for (int i = 0; i < 64; ++i)
+                EXPECT_EQ(doubled.Colour(i % 8, i / 8), dib.Colour(i % 8 / 2, i / 16)) << i;
+            // Shrinking takes one pixel of each pair, unmixed: ours the one under
+            // the target pixel's centre, Wine's from the upper row of the pair.
+            for (int i = 0, x = 0, y = 0; i < 4; ++i, x = i % 2, y = i / 2) {
+                const std::uint32_t got = halved.Colour(x, y);
+                EXPECT_TRUE(got == dib.Colour(2 * x + 1, 2 * y + 1) ||
+                            (!kSoftGdi && got == dib.Colour(2 * x + 1, 2 * y)));
+            }
+        }
+    // Indexed targets take the source's entries.
+    Section indices(16, 1, 8), target(16, 1, 8);
+    for (int x = 0; x < 16; ++x) indices.Row(0)[x] = static_cast<unsigned char>(17 * x);
+    EXPECT_EQ(StretchDIBits(target.dc, 0, 0, 16, 1, 0, 0, 16, 1, indices.pixels, indices.info.get(),
+                            DIB_RGB_COLORS, SRCCOPY),
+              1);
+    for (int x = 0; x < 16; ++x) EXPECT_EQ(target.Raw(x, 0), 17u * unsigned(x));
 }
 
 } // namespace

@@ -4,8 +4,10 @@
 
 #include <cstdint>
 #include <cstring>
+#include <initializer_list>
 #include <vector>
 
+#include "KWRoot/Memory.h"
 #include "RZ/platform/WindowsTypes.h"
 
 namespace rztest {
@@ -32,12 +34,16 @@ inline BITMAPINFOHEADER DibHeader(LONG width, LONG height, int bits, DWORD compr
     return h;
 }
 
+// Resized and copied rather than inserted: GCC 12 at -O2 and above warns
+// (falsely) of an overflow when a range is inserted into an empty vector.
 inline void Append(ByteVector& out, const void* bytes, std::size_t count) {
-    const auto* p = static_cast<const unsigned char*>(bytes);
-    out.insert(out.end(), p, p + count);
+    if (count == 0) return;
+    const std::size_t at = out.size();
+    out.resize(at + count);
+    std::memcpy(out.data() + at, bytes, count);
 }
 inline void Append(ByteVector& out, const ByteVector& more) {
-    out.insert(out.end(), more.begin(), more.end());
+    Append(out, more.data(), more.size());
 }
 inline void Put16(ByteVector& out, std::uint16_t v) {
     Append(out, &v, 2); // little-endian hosts only, as the DIB format itself
@@ -51,6 +57,23 @@ inline ByteVector Bytes(const BITMAPINFOHEADER& header) {
     ByteVector out;
     Append(out, &header, sizeof header);
     return out;
+}
+
+// A whole DIB: the header followed by each part in turn.
+inline ByteVector Dib(ByteVector header, std::initializer_list<ByteVector> parts) {
+    for (const ByteVector& part : parts) Append(header, part);
+    return header;
+}
+inline ByteVector Dib(const BITMAPINFOHEADER& header, std::initializer_list<ByteVector> parts) {
+    return Dib(Bytes(header), parts);
+}
+
+// Size of a BMAllocatePtr block. The root library sizes pointer blocks as it
+// sizes handle blocks, so the variable holding the pointer serves as the
+// master pointer of the query.
+inline int PointerBlockSize(const void* block) {
+    const char* pointer = static_cast<const char*>(block);
+    return BMGetHandleSize(&pointer);
 }
 
 } // namespace rztest

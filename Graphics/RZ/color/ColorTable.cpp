@@ -6,9 +6,12 @@
 #include <cstring>
 
 #include "RZ/KWPixMap"
+#include "RZ/platform/PointerBlock.h"
 #include "RZ/platform/RootServices.h"
 
 namespace {
+
+using rz::platform::PointerBlock;
 
 constexpr std::uint32_t kWhiteKey = 32768; // pure white has a cell of its own
 constexpr int kBins = 32769;
@@ -85,10 +88,10 @@ extern "C" short RZCalcPixMapColorTable(KWPixMap** map, unsigned int maxColors,
     const MapRows rows{reinterpret_cast<const std::uint8_t*>(RZGetKWPixMapBaseAddr(map)),
                        record->bytesPerRow, record->height, record->width};
 
-    char* binBlock = BMAllocatePtr(kBins * static_cast<int>(sizeof(Bin)), 0, 0);
-    if (binBlock == nullptr) return RZErrFailed;
-    BNFillMemory(binBlock, kBins * static_cast<int>(sizeof(Bin)), 0);
-    auto* bins = reinterpret_cast<Bin*>(binBlock);
+    const PointerBlock binBlock = PointerBlock::Allocate(kBins * static_cast<int>(sizeof(Bin)));
+    if (!binBlock) return RZErrFailed;
+    BNFillMemory(binBlock.Get(), kBins * static_cast<int>(sizeof(Bin)), 0);
+    auto* bins = binBlock.As<Bin>();
     CountBins(rows, bins);
 
     std::uint32_t n = 0;
@@ -108,21 +111,14 @@ extern "C" short RZCalcPixMapColorTable(KWPixMap** map, unsigned int maxColors,
     const std::uint32_t m = std::min(n, maxColors);
     for (std::uint32_t k = 0; k < m; ++k) bins[bins[k].key].slot = k + 1;
 
-    char* sumBlock = BMAllocatePtr(static_cast<int>(m * sizeof(Sum)), 0, 0);
-    if (sumBlock == nullptr) {
-        BMKillPtr(&binBlock);
-        return RZErrFailed;
-    }
-    BNFillMemory(sumBlock, static_cast<int>(m * sizeof(Sum)), 0);
-    auto* sums = reinterpret_cast<Sum*>(sumBlock);
+    const PointerBlock sumBlock = PointerBlock::Allocate(static_cast<int>(m * sizeof(Sum)));
+    if (!sumBlock) return RZErrFailed;
+    BNFillMemory(sumBlock.Get(), static_cast<int>(m * sizeof(Sum)), 0);
+    auto* sums = sumBlock.As<Sum>();
     SumChosen(rows, bins, sums);
 
     const std::int32_t first = vaManager.append(table, static_cast<std::int32_t>(m));
-    if (first < 0) {
-        BMKillPtr(&sumBlock);
-        BMKillPtr(&binBlock);
-        return RZErrFailed;
-    }
+    if (first < 0) return RZErrFailed;
     char* elements = m > 0 ? *table->elements + std::size_t{kElementBytes} * first : nullptr;
     for (std::uint32_t k = 0; k < m; ++k, elements += kElementBytes) {
         const double factor = 256.0 / bins[k].count;
@@ -130,7 +126,5 @@ extern "C" short RZCalcPixMapColorTable(KWPixMap** map, unsigned int maxColors,
         PutComponent(elements + 2, Scaled(sums[k].green, factor));
         PutComponent(elements + 4, Scaled(sums[k].blue, factor));
     }
-    BMKillPtr(&sumBlock);
-    BMKillPtr(&binBlock);
     return RZErrNone;
 }

@@ -1,11 +1,13 @@
 // CRZConvertBitmap: a packed DIB to a new packed DIB of 1, 4, 8 or 24 bits.
 // The driver owns everything that lives for one conversion (palette, cube,
-// working row, error rows) and hands the quantiser one row at a time.
+// working row, error rows, the scan direction of its rows) and hands the
+// quantiser one row at a time.
 #include <cstring>
 
 #include "InverseColorMap.h"
 #include "PopularityPalette.h"
 #include "RZ/KWPixMap"
+#include "RZ/platform/PointerBlock.h"
 #include "RZ/platform/RootServices.h"
 #include "RowExpansion.h"
 #include "RowQuantizer.h"
@@ -17,6 +19,14 @@ static_assert(sizeof(RGBQUAD) == 4, "colour table entries are 4 bytes");
 
 namespace rz::color {
 namespace {
+
+using rz::platform::PointerBlock;
+
+// The scan direction of the last row converted, by any conversion: rows
+// alternate from one conversion to the next. 0 until the first row after
+// loading, then +1 (left to right) or -1. Read once at the start of a
+// conversion's rows and written once at their end, nowhere else.
+int g_lastRowDirection = 0;
 
 constexpr int kHeaderBytes = 40;
 constexpr int kMaxSide = 32767; // the row loop counts in 16 bits
@@ -31,11 +41,11 @@ bool IsTargetDepth(int bits) {
     return bits == 1 || bits == 4 || bits == 8 || bits == 24;
 }
 
-// The target palette, or null when it cannot be allocated.
-char* BuildTargetPalette(int bits, const SourceRows& source, bool standardPalette) {
-    char* palette = BMAllocatePtr(4 << bits, 0, 0);
-    if (palette == nullptr) return nullptr;
-    auto* entries = reinterpret_cast<RGBQUAD*>(palette);
+// The target palette, or an empty block when it cannot be allocated.
+PointerBlock BuildTargetPalette(int bits, const SourceRows& source, bool standardPalette) {
+    PointerBlock palette = PointerBlock::Allocate(4 << bits);
+    if (!palette) return palette;
+    auto* entries = palette.As<RGBQUAD>();
     if (bits == 1)
         std::memcpy(entries, kStandardPalette2.data(), sizeof kStandardPalette2);
     else if (bits == 4)
@@ -72,50 +82,66 @@ struct Conversion {
     bool dither;
 };
 
-// Converts every row. Scratch that cannot be had leaves the rows as they
-// are (index 0, or black at 24 bits); the block is still the result.
+// Converts every row, each in the direction opposite to the row before it.
+// Scratch that cannot be had leaves the rows as they are (index 0, or black
+// at 24 bits) and the direction untouched; the block is still the result.
 void ConvertRows(const Conversion& c) {
     const int width = c.source.width;
-    char* work = BMAllocatePtr(width * 4, kBMFlagZeroFill, 0);
-    if (work == nullptr) return;
-    char* errorBlock = nullptr;
+    const PointerBlock work = PointerBlock::Allocate(width * 4, kBMFlagZeroFill);
+    if (!work) return;
+    PointerBlock errorBlock;
     if (c.dither) {
-        errorBlock = BMAllocatePtr(width * 36, kBMFlagZeroFill, 0);
-        if (errorBlock == nullptr) {
-            BMKillPtr(&work);
-            return;
-        }
+        errorBlock = PointerBlock::Allocate(width * 36, kBMFlagZeroFill);
+        if (!errorBlock) return;
     }
-    char* cube = nullptr;
+    PointerBlock cube;
     if (c.targetBits <= 8) {
-        cube = BMAllocatePtr(kCubeBytes, kBMFlagZeroFill, 0);
-        if (cube == nullptr ||
-            !BuildColorCube(static_cast<std::int16_t>(c.targetColours), c.targetPalette, kCubeBits,
-                            reinterpret_cast<std::uint8_t*>(cube))) {
-            BMKillPtr(&cube);
-            BMKillPtr(&errorBlock);
-            BMKillPtr(&work);
+        cube = PointerBlock::Allocate(kCubeBytes, kBMFlagZeroFill);
+        if (!cube || !BuildColorCube(static_cast<std::int16_t>(c.targetColours), c.targetPalette,
+                                     kCubeBits, cube.As<std::uint8_t>()))
             return;
-        }
     }
-    auto* errorValues = reinterpret_cast<std::int32_t*>(errorBlock);
+    auto* errorValues = errorBlock.As<std::int32_t>();
     ErrorRows errors{errorValues, errorValues + 3 * width, errorValues + 6 * width};
     const ExpandRowFn expand = RowExpansionFor(c.source.bits);
     const std::uint8_t* sourceRow = c.source.first;
     std::uint8_t* targetRow = c.targetFirst;
+    int direction = g_lastRowDirection;
     for (int y = 0; y < c.source.height; ++y) {
+        direction = direction > 0 ? -1 : 1;
         const std::uint8_t* pixels =
-            expand(sourceRow, reinterpret_cast<std::uint8_t*>(work), width, c.sourceColours);
+            expand(sourceRow, work.As<std::uint8_t>(), width, c.sourceColours);
         QuantiseRow(targetRow, static_cast<std::int16_t>(c.targetBits),
                     static_cast<std::int16_t>(width), c.targetPalette, pixels,
-                    reinterpret_cast<const std::uint8_t*>(cube), c.dither ? &errors : nullptr,
-                    c.dither);
+                    cube.As<const std::uint8_t>(), c.dither ? &errors : nullptr, c.dither,
+                    direction);
+        if (c.dither) {
+            // The next row becomes current; the consumed one, cleared, comes last.
+            errors = ErrorRows{errors.next, errors.afterNext, errors.current};
+            BNFillMemory(errors.afterNext, width * 12, 0);
+        }
         sourceRow += c.source.stride;
         targetRow += c.targetStride;
     }
-    BMKillPtr(&errorBlock);
-    BMKillPtr(&cube);
-    BMKillPtr(&work);
+    g_lastRowDirection = direction;
+}
+
+// The target block with its header and colour table, or an empty block when
+// the palette or the block cannot be allocated.
+PointerBlock NewTargetBlock(const BITMAPINFOHEADER& header, const SourceRows& source,
+                            bool standardPalette, std::int64_t total) {
+    const int bits = header.biBitCount;
+    PointerBlock palette;
+    if (bits <= 8) {
+        palette = BuildTargetPalette(bits, source, standardPalette);
+        if (!palette) return palette;
+    }
+    PointerBlock block = PointerBlock::Allocate(static_cast<int>(total), kBMFlagZeroFill);
+    if (!block) return block;
+    *block.As<BITMAPINFOHEADER>() = header;
+    if (header.biClrUsed > 0)
+        std::memcpy(block.Get() + kHeaderBytes, palette.Get(), 4 * header.biClrUsed);
+    return block;
 }
 
 } // namespace
@@ -152,34 +178,24 @@ extern "C" unsigned int CRZConvertBitmap(void** outDib, short bitCount,
     LoadSourceColours(sourceDib, sourceBits, sourcePixelsAt + height * sourceStride,
                       c.sourceColours);
 
-    char* palette = nullptr;
-    if (bitCount <= 8) {
-        palette = BuildTargetPalette(bitCount, c.source, standardPalette != 0);
-        if (palette == nullptr) return 0;
-    }
-    char* block = BMAllocatePtr(static_cast<int>(total), kBMFlagZeroFill, 0);
-    if (block == nullptr) {
-        BMKillPtr(&palette);
-        return 0;
-    }
-    auto* header = reinterpret_cast<BITMAPINFOHEADER*>(block);
-    header->biSize = kHeaderBytes;
-    header->biWidth = width;
-    header->biHeight = height;
-    header->biPlanes = 1;
-    header->biBitCount = static_cast<WORD>(bitCount);
-    header->biSizeImage = static_cast<DWORD>(height * targetStride);
-    header->biClrUsed = static_cast<DWORD>(targetColours);
-    if (targetColours > 0) std::memcpy(block + kHeaderBytes, palette, 4 * targetColours);
-    BMKillPtr(&palette);
+    BITMAPINFOHEADER header{};
+    header.biSize = kHeaderBytes;
+    header.biWidth = width;
+    header.biHeight = height;
+    header.biPlanes = 1;
+    header.biBitCount = static_cast<WORD>(bitCount);
+    header.biSizeImage = static_cast<DWORD>(height * targetStride);
+    header.biClrUsed = static_cast<DWORD>(targetColours);
+    PointerBlock block = NewTargetBlock(header, c.source, standardPalette != 0, total);
+    if (!block) return 0;
 
-    c.targetFirst = reinterpret_cast<std::uint8_t*>(block) + kHeaderBytes + 4 * targetColours;
+    c.targetFirst = block.As<std::uint8_t>() + kHeaderBytes + 4 * targetColours;
     c.targetStride = static_cast<std::size_t>(targetStride);
     c.targetBits = bitCount;
     c.targetColours = targetColours;
-    c.targetPalette = reinterpret_cast<const RGBQUAD*>(block + kHeaderBytes);
+    c.targetPalette = reinterpret_cast<const RGBQUAD*>(block.Get() + kHeaderBytes);
     c.dither = dither != 0 && bitCount < sourceBits;
     ConvertRows(c);
-    *outDib = block;
+    *outDib = block.Release();
     return static_cast<unsigned int>(total);
 }

@@ -3,7 +3,7 @@
 #include "InverseColorMap.h"
 
 #include "HsvConversion.h"
-#include "RZ/platform/RootServices.h"
+#include "RZ/platform/PointerBlock.h"
 
 namespace rz::color {
 namespace {
@@ -59,16 +59,14 @@ int BuildColorCube(std::int16_t count, const RGBQUAD* palette, int bitsPerAxis,
     if (palette == nullptr || cube == nullptr || count > 256) return 0;
     if (bitsPerAxis < 3 || bitsPerAxis > 5) return 0;
     const int cellCount = 1 << (3 * bitsPerAxis);
-    char* buffer = BMAllocatePtr(cellCount * 4, 0, 0);
-    if (buffer == nullptr) return 0;
-    auto* distances = reinterpret_cast<std::uint32_t*>(buffer);
+    const auto buffer = rz::platform::PointerBlock::Allocate(cellCount * 4);
+    if (!buffer) return 0;
+    auto* distances = buffer.As<std::uint32_t>();
     if (count <= 16) {
         SearchHsvCube(count, palette, bitsPerAxis, distances, cube);
-        BMKillPtr(&buffer);
         return 1;
     }
     SearchRgbCube(count, palette, bitsPerAxis, distances, cube);
-    BMKillPtr(&buffer);
     // Exact black and white must convert to themselves even where the cell
     // centre metric prefers a neighbour: the first black, the last white.
     for (int i = 0; i < count; ++i)

@@ -7,11 +7,13 @@
 #include <cstring>
 #include <functional>
 
-#include "RZ/platform/RootServices.h"
+#include "RZ/platform/PointerBlock.h"
 #include "StandardPalettes.h"
 
 namespace rz::color {
 namespace {
+
+using rz::platform::PointerBlock;
 
 constexpr int kCells = 32768;
 constexpr std::uint16_t kNoSlot = 0xFFFF;
@@ -62,9 +64,9 @@ inline std::uint8_t MeanOf(std::uint32_t sum, std::uint32_t count) {
 
 void BuildPopularityPalette(const SourceRows& source, RGBQUAD* out) {
     std::memcpy(out, kStandardPalette256.data(), 256 * sizeof(RGBQUAD));
-    char* cellBlock = BMAllocatePtr(kCells * 4, kBMFlagZeroFill, 0);
-    if (cellBlock == nullptr) return;
-    auto* counts = reinterpret_cast<std::uint32_t*>(cellBlock);
+    const PointerBlock cellBlock = PointerBlock::Allocate(kCells * 4, kBMFlagZeroFill);
+    if (!cellBlock) return;
+    auto* counts = cellBlock.As<std::uint32_t>();
     if (source.bits == 32)
         CountCells<4>(source, counts);
     else
@@ -84,16 +86,14 @@ void BuildPopularityPalette(const SourceRows& source, RGBQUAD* out) {
     const int m = std::min(n, 256);
     std::uint16_t chosen[256];
     for (int i = 0; i < m; ++i) chosen[i] = static_cast<std::uint16_t>(counts[i] & 0xFFFF);
-    auto* slots = reinterpret_cast<std::uint16_t*>(cellBlock);
+    auto* slots = cellBlock.As<std::uint16_t>();
     std::fill(slots, slots + kCells, kNoSlot);
     for (int i = 0; i < m; ++i) slots[chosen[i]] = static_cast<std::uint16_t>(i);
 
-    char* sumBlock = BMAllocatePtr(m * static_cast<int>(sizeof(Accumulator)), kBMFlagZeroFill, 0);
-    if (sumBlock == nullptr) {
-        BMKillPtr(&cellBlock);
-        return;
-    }
-    auto* sums = reinterpret_cast<Accumulator*>(sumBlock);
+    const PointerBlock sumBlock =
+        PointerBlock::Allocate(m * static_cast<int>(sizeof(Accumulator)), kBMFlagZeroFill);
+    if (!sumBlock) return;
+    auto* sums = sumBlock.As<Accumulator>();
     if (source.bits == 32)
         SumCells<4>(source, slots, sums);
     else
@@ -105,8 +105,6 @@ void BuildPopularityPalette(const SourceRows& source, RGBQUAD* out) {
             RGBQUAD{MeanOf(a.blue, a.count), MeanOf(a.green, a.count), MeanOf(a.red, a.count), 0};
     }
     std::memcpy(out + m, kStandardPalette256.data(), (256 - m) * sizeof(RGBQUAD));
-    BMKillPtr(&sumBlock);
-    BMKillPtr(&cellBlock);
 }
 
 } // namespace rz::color

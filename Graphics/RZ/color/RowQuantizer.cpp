@@ -11,10 +11,6 @@
 namespace rz::color {
 namespace {
 
-// Serpentine order carries over from row to row and from one conversion to
-// the next: 0 until the first row, then +1 or -1.
-int g_scanDirection = 0;
-
 // Three accumulators (blue, green, red) and a spare lane, added as one.
 typedef std::int32_t Lanes __attribute__((vector_size(16)));
 
@@ -212,7 +208,8 @@ void MapRow8(std::uint8_t* target, const std::uint8_t* work, const std::uint8_t*
 
 template <int Bits>
 void RunKernel(std::uint8_t* target, const RGBQUAD* palette, const std::uint8_t* work,
-               const std::uint8_t* cube, ErrorRows* errors, bool dither, int width, int direction) {
+               const std::uint8_t* cube, const ErrorRows* errors, bool dither, int width,
+               int direction) {
     if (dither) {
         const RowKernel<Bits, true> kernel{
             target, palette, work, cube, errors->current, errors->next, errors->afterNext};
@@ -225,15 +222,9 @@ void RunKernel(std::uint8_t* target, const RGBQUAD* palette, const std::uint8_t*
 
 } // namespace
 
-int NextScanDirection() {
-    g_scanDirection = g_scanDirection == 0 ? 1 : -g_scanDirection;
-    return g_scanDirection;
-}
-
 void QuantiseRow(std::uint8_t* target, std::int16_t targetBits, std::int16_t width,
                  const RGBQUAD* palette, const std::uint8_t* work, const std::uint8_t* cube,
-                 ErrorRows* errors, bool dither) {
-    const int direction = NextScanDirection();
+                 const ErrorRows* errors, bool dither, int direction) {
     if (targetBits < 8) BNFillMemory(target, ((targetBits * width + 31) >> 5) * 4, 0);
     if (width > 0) {
         switch (targetBits) {
@@ -256,14 +247,6 @@ void QuantiseRow(std::uint8_t* target, std::int16_t targetBits, std::int16_t wid
         default:
             break; // other depths store nothing
         }
-    }
-    if (dither) {
-        // The next row becomes current; the freed row, cleared, comes last.
-        std::int32_t* consumed = errors->current;
-        errors->current = errors->next;
-        errors->next = errors->afterNext;
-        errors->afterNext = consumed;
-        BNFillMemory(consumed, width > 0 ? width * 12 : 0, 0);
     }
 }
 

@@ -1,6 +1,6 @@
 // One row of a conversion: working pixels (blue, green, red, unused) to
 // palette indices or 24-bit pixels, with optional Jarvis-Judice-Ninke error
-// diffusion, in alternating scan direction.
+// diffusion, in the scan direction the conversion gives it.
 #pragma once
 
 #include <cstdint>
@@ -10,21 +10,19 @@
 namespace rz::color {
 
 // Three rows of width x (blue, green, red) accumulators in 48ths, in
-// processing order. The quantiser rotates them after every row.
+// processing order. The conversion rotates them after every row.
 struct ErrorRows {
     std::int32_t* current;
     std::int32_t* next;
     std::int32_t* afterNext;
 };
 
-// Flips the process-wide scan direction (the first row after loading runs
-// left to right) and returns the new one: +1 or -1.
-int NextScanDirection();
-
-// Converts one row. cube is the lookup cube for targets of 8 bits or less;
-// errors may be null when dither is 0.
+// Converts one row, scanning left to right for direction +1 and right to
+// left for -1. cube is the lookup cube for targets of 8 bits or less; errors
+// may be null when dither is false. With dither the row takes its carried
+// error from errors->current and spreads its own over all three rows.
 void QuantiseRow(std::uint8_t* target, std::int16_t targetBits, std::int16_t width,
                  const RGBQUAD* palette, const std::uint8_t* work, const std::uint8_t* cube,
-                 ErrorRows* errors, bool dither);
+                 const ErrorRows* errors, bool dither, int direction);
 
 } // namespace rz::color

@@ -5,9 +5,9 @@
 //
 // The bytes come from callers that may not control them, so every size is
 // checked before anything is allocated: sizes must fit a signed 32-bit
-// integer, uncompressed pixel data must be present in full, and a
-// run-length DIB (whose few bytes can describe a huge, mostly skipped
-// picture) may expand to at most kMaxRunLengthExpansion bytes of pixel
+// integer, uncompressed pixel data must be present in full, and a DIB whose
+// few bytes can describe a huge picture (run-length data, mostly skipped, or
+// no pixel bits at all) may expand to at most kMaxExpansion bytes of pixel
 // buffer and pixel map together.
 #include <cstdint>
 #include <cstring>
@@ -15,11 +15,12 @@
 #include "DIBDecoding.h"
 #include "DIBResolution.h"
 #include "RZ/pixmap/PixMapRecord.h"
+#include "RZ/platform/PointerBlock.h"
 #include "RZ/platform/RootServices.h"
 
 namespace {
 
-constexpr std::int64_t kMaxRunLengthExpansion = std::int64_t{1} << 30; // 1 GiB
+constexpr std::int64_t kMaxExpansion = std::int64_t{1} << 30; // 1 GiB
 
 // What the header says, gathered for one import.
 struct DIBLayout {
@@ -42,20 +43,6 @@ struct DIBLayout {
         const std::uint32_t bits = Bits();
         return bits == 1 ? PixelTypeBlackWhite : bits == 8 ? PixelTypeGrey : PixelTypeARGB;
     }
-};
-
-// A BMAllocatePtr block released on every path.
-class ScratchBlock {
-public:
-    explicit ScratchBlock(std::uint32_t size)
-        : block_(BMAllocatePtr(static_cast<int>(size), 0, 0)) {}
-    ~ScratchBlock() { BMKillPtr(&block_); }
-    ScratchBlock(const ScratchBlock&) = delete;
-    ScratchBlock& operator=(const ScratchBlock&) = delete;
-    unsigned char* Get() const { return reinterpret_cast<unsigned char*>(block_); }
-
-private:
-    char* block_;
 };
 
 bool Read(KW::MemoryIChannel32* channel, void* destination, std::uint32_t count) {
@@ -106,15 +93,15 @@ short ReadInfoHeader(KW::MemoryIChannel32* channel, DIBLayout* layout) {
 }
 
 // Refuses, before anything is allocated, every DIB whose sizes overflow,
-// whose data cannot be present in the bytes that remain, or whose
-// run-length expansion is out of proportion.
+// whose data cannot be present in the bytes that remain, or whose expansion
+// without data is out of proportion. A DIB without pixel bits has rows of 0
+// bytes: every pixel decodes to 0.
 short CheckSizes(DIBLayout* layout, std::uint32_t bytesLeft) {
     const BITMAPINFOHEADER& header = layout->header;
     const std::int64_t width = header.biWidth;
     const std::int64_t height = header.biHeight;
     const std::uint64_t bits = layout->Bits();
-    // Without pixel bits no data describes the picture, however large it claims to be.
-    if (width <= 0 || height <= 0 || bits == 0) return RZErrFailed;
+    if (width <= 0 || height <= 0) return RZErrFailed;
 
     const std::uint64_t rowBytes = (bits * static_cast<std::uint64_t>(width) + 31) / 32 * 4;
     if (rowBytes > INT32_MAX) return RZErrFailed;
@@ -139,7 +126,8 @@ short CheckSizes(DIBLayout* layout, std::uint32_t bytesLeft) {
     const std::int64_t dataBytes = layout->IsRunLength() ? layout->imageSize : unpacked;
     if (dataBytes > INT32_MAX) return RZErrFailed;
     if (tableBytes + dataBytes > bytesLeft) return RZErrFailed;
-    if (layout->IsRunLength() && unpacked + mapBytes > kMaxRunLengthExpansion) return RZErrFailed;
+    if ((layout->IsRunLength() || bits == 0) && unpacked + mapBytes > kMaxExpansion)
+        return RZErrFailed;
     return RZErrNone;
 }
 
@@ -158,16 +146,16 @@ short ReadColourTable(KW::MemoryIChannel32* channel, const DIBLayout& layout,
 
 short ReadRunLengthPixels(KW::MemoryIChannel32* channel, const DIBLayout& layout,
                           unsigned char* pixels) {
-    ScratchBlock data(layout.imageSize);
-    if (data.Get() == nullptr) return BMError();
+    const auto data = rz::platform::PointerBlock::Allocate(static_cast<int>(layout.imageSize));
+    if (!data) return BMError();
     if (!Read(channel, data.Get(), layout.imageSize)) return RZErrFailed;
-    DecodeDIBRunLength(&layout.header, pixels, data.Get());
+    DecodeDIBRunLength(&layout.header, pixels, data.As<unsigned char>());
     return RZErrNone;
 }
 
 short ReverseRows(const DIBLayout& layout, unsigned char* pixels) {
-    ScratchBlock spare(layout.rowBytes);
-    if (spare.Get() == nullptr) return BMError();
+    const auto spare = rz::platform::PointerBlock::Allocate(static_cast<int>(layout.rowBytes));
+    if (!spare) return BMError();
     const std::size_t rowBytes = layout.rowBytes;
     const std::int32_t height = layout.header.biHeight;
     for (std::int32_t i = 0; i < height / 2; ++i) {
@@ -218,8 +206,12 @@ short ReadDIBFromChannel(KW::MemoryIChannel32* channel, KWPixMap*** pixMap) {
         exception.Report(dbChannel);
         return RZErrFailed;
     }
+    // Rows of 0 bytes (no pixel bits) leave the buffer empty; the steps
+    // below still get an address.
+    unsigned char noRows = 0;
+    unsigned char* rows = pixels.GetCount() > 0 ? pixels.GetData() : &noRows;
     result = ReadColourTable(channel, layout, &palette);
-    if (result == RZErrNone) result = ReadPixels(channel, layout, pixels.GetData());
+    if (result == RZErrNone) result = ReadPixels(channel, layout, rows);
     if (result != RZErrNone) return result;
 
     std::int32_t hResolution = rz::DpiFromPixelsPerMetre(layout.header.biXPelsPerMeter);
@@ -230,8 +222,8 @@ short ReadDIBFromChannel(KW::MemoryIChannel32* channel, KWPixMap*** pixMap) {
                                       vResolution, layout.PixelType());
     *pixMap = map;
     if (map == nullptr) return RZErrFailed;
-    DecodeDIBPixels(&layout.header, layout.rowBytes, pixels.GetData(), palette.GetData(),
-                    palette.GetCount(), map);
+    DecodeDIBPixels(&layout.header, layout.rowBytes, rows, palette.GetData(), palette.GetCount(),
+                    map);
     return RZErrNone;
 }
 

@@ -1,202 +1,135 @@
-// RZCalcPixMapColorTable: worked values, the white cell, the cut-off,
-// refusals, allocation failures, and a direct recount as oracle.
+// RZCalcPixMapColorTable: worked values, the white cell, neighbouring cells,
+// the cut-off, the rows read, refusals, allocation failures, and a direct
+// recount as oracle.
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <map>
 #include <random>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "KWRoot/Memory.h"
 #include "RZ/KWPixMap"
 #include "support/LeakCheck.h"
+#include "support/PixMaps.h"
 
 namespace {
 
-struct Element {
-    int red, green, blue;
-    bool operator==(const Element&) const = default;
-};
+using Result = std::pair<short, std::vector<int>>; // code; red, green, blue of each element
 
-// A descriptor that disposes of its elements.
-struct Table {
+// The table of map, appended to a fresh array that is set up for 6-byte
+// elements, growing by 10, whatever the outcome.
+Result Calc(KWPixMap** map, unsigned maxColors) {
     TVADescriptor d{};
-    Table() { vaManager.init(&d); }
-    ~Table() { vaManager.dispose(&d); }
-    std::vector<Element> Elements() const {
-        std::vector<Element> out;
-        for (int i = 0; i < d.count; ++i) {
-            std::uint16_t c[3];
-            std::memcpy(c, *d.elements + 6 * i, 6);
-            out.push_back({c[0], c[1], c[2]});
-        }
-        return out;
-    }
-};
+    vaManager.init(&d);
+    const short code = RZCalcPixMapColorTable(map, maxColors, &d);
+    EXPECT_EQ(std::pair(d.growBy, d.elementSize), std::pair(10, 6));
+    std::vector<std::uint16_t> c(3 * std::size_t(d.count));
+    if (!c.empty()) std::memcpy(c.data(), *d.elements, 2 * c.size());
+    vaManager.dispose(&d);
+    return {code, {c.begin(), c.end()}};
+}
 
 struct Map {
     KWPixMap** h;
     Map(int w, int height, KWPixelType type = PixelTypeARGB)
         : h(RZCreateKWPixMap(w, height, 72, 72, type)) {}
     ~Map() { RZDeleteKWPixMap(h); }
-    void Set(int x, int y, int r, int g, int b) {
-        unsigned char* p = reinterpret_cast<unsigned char*>(RZGetKWPixMapBaseAddr(h)) +
-                           y * RZGetKWPixMapBytesPerRow(h) + 4 * x;
-        p[0] = 0x77, p[1] = static_cast<unsigned char>(r), p[2] = static_cast<unsigned char>(g),
-        p[3] = static_cast<unsigned char>(b);
+    void Set(std::size_t x, int y, int r, int g, int b) {
+        unsigned char* p = rztest::Row(h, y) + 4 * x;
+        p[0] = 0x77, p[1] = std::uint8_t(r), p[2] = std::uint8_t(g), p[3] = std::uint8_t(b);
     }
 };
 
 } // namespace
 
 TEST(ColorTable, WorkedValues) {
-    {
-        Map map(3, 2);
-        for (int y = 0; y < 2; ++y)
-            for (int x = 0; x < 3; ++x) map.Set(x, y, 255, 255, 255);
-        Table t;
-        EXPECT_EQ(RZCalcPixMapColorTable(map.h, 10, &t.d), 0);
-        EXPECT_EQ(t.Elements(), (std::vector<Element>{{65280, 65280, 65280}}));
-        EXPECT_EQ(t.d.elementSize, 6);
-    }
-    {
+    // Pixels as runs of (red, green, blue, count) along one row; elements as
+    // (red, green, blue) in table order.
+    const struct {
+        unsigned maxColors;
+        std::vector<int> runs, elements;
+    } cases[] = {
+        {10, {255, 255, 255, 3}, {65280, 65280, 65280}},
         // (255, 255, 254) is in cell 32767, apart from exact white.
-        Map map(3, 1);
-        map.Set(0, 0, 255, 255, 255);
-        map.Set(1, 0, 255, 255, 254);
-        map.Set(2, 0, 255, 255, 254);
-        Table t;
-        EXPECT_EQ(RZCalcPixMapColorTable(map.h, 10, &t.d), 0);
-        EXPECT_EQ(t.Elements(),
-                  (std::vector<Element>{{65280, 65280, 65024}, {65280, 65280, 65280}}));
-    }
-    {
-        Map map(2, 1);
-        map.Set(0, 0, 8, 0, 0);
-        map.Set(1, 0, 15, 0, 0);
-        Table t;
-        EXPECT_EQ(RZCalcPixMapColorTable(map.h, 1, &t.d), 0);
-        EXPECT_EQ(t.Elements(), (std::vector<Element>{{2944, 0, 0}}));
-    }
-}
-
-TEST(ColorTable, CutOffKeepsTheMostPopulatedCellsAndTheirOwnPixels) {
-    Map map(10, 1);
-    // Cell A: 5 pixels, cell B: 3, cell C: 2 (C's pixels are near B's).
-    for (int x = 0; x < 5; ++x) map.Set(x, 0, 100, 10 + x, 200);
-    for (int x = 5; x < 8; ++x) map.Set(x, 0, 40, 40, 40);
-    map.Set(8, 0, 48, 40, 40);
-    map.Set(9, 0, 48, 40, 40);
-    Table t;
-    EXPECT_EQ(RZCalcPixMapColorTable(map.h, 2, &t.d), 0);
-    // Green mean of A: (10 + 11 + 12 + 13 + 14) / 5 = 12, i.e. 3072.
-    EXPECT_EQ(t.Elements(), (std::vector<Element>{{25600, 3072, 51200}, {10240, 10240, 10240}}));
-}
-
-TEST(ColorTable, EmptyMapsAndZeroColoursAppendNothing) {
-    for (auto [w, h, maxColors] : {std::array<int, 3>{0, 5, 10}, {5, 0, 10}, {4, 4, 0}}) {
-        Map map(w, h);
-        Table t;
-        EXPECT_EQ(RZCalcPixMapColorTable(map.h, static_cast<unsigned>(maxColors), &t.d), 0);
-        EXPECT_EQ(t.d.count, 0);
-        EXPECT_EQ(t.d.elementSize, 6);
+        {10, {255, 255, 255, 1, 255, 255, 254, 2}, {65280, 65280, 65024, 65280, 65280, 65280}},
+        // One cell: red trunc(23 x 128 + 0.5).
+        {1, {8, 0, 0, 1, 15, 0, 0, 1}, {2944, 0, 0}},
+        // Neighbouring cells on each axis stay apart.
+        {10,
+         {0, 0, 0, 4, 8, 0, 0, 3, 0, 8, 0, 2, 0, 0, 8, 1},
+         {0, 0, 0, 2048, 0, 0, 0, 2048, 0, 0, 0, 2048}},
+        // Only the two most populated cells, each the mean of its own pixels:
+        // (48, 40, 40) does not join the grey cell.
+        {2,
+         {100, 10, 200, 2, 100, 14, 200, 3, 40, 40, 40, 3, 48, 40, 40, 2},
+         {25600, 3174, 51200, 10240, 10240, 10240}},
+        {0, {1, 2, 3, 1}, {}},
+        {10, {}, {}}};
+    for (const auto& k : cases) {
+        int width = 0;
+        for (std::size_t i = 3; i < k.runs.size(); i += 4) width += k.runs[i];
+        // A second row of other pixels, hidden by the header: only the rows of
+        // the bounds count.
+        Map map(width, 2);
+        for (std::size_t i = 0, x = 0; i < k.runs.size(); i += 4)
+            for (int n = 0; n < k.runs[i + 3]; ++n, ++x)
+                map.Set(x, 0, k.runs[i], k.runs[i + 1], k.runs[i + 2]), map.Set(x, 1, 15, 0, 0);
+        for (std::uint32_t rows : {1u, 0u}) {
+            (*map.h)->height = rows;
+            EXPECT_EQ(Calc(map.h, k.maxColors), Result(0, rows ? k.elements : std::vector<int>{}))
+                << "case " << &k - cases;
+        }
     }
 }
 
-TEST(ColorTable, RefusesOtherPixelTypesAfterSettingUpTheArray) {
-    for (KWPixelType type : {PixelTypeBlackWhite, PixelTypeGrey}) {
-        Map map(4, 4, type);
-        Table t;
-        EXPECT_EQ(RZCalcPixMapColorTable(map.h, 10, &t.d), RZErrFailed);
-        EXPECT_EQ(t.d.elementSize, 6);
-        EXPECT_EQ(t.d.count, 0);
-    }
-    Table t;
-    EXPECT_EQ(RZCalcPixMapColorTable(nullptr, 10, &t.d), RZErrFailed);
-    EXPECT_EQ(t.d.elementSize, 6);
-    KWPixMap* nullRecord = nullptr;
-    EXPECT_EQ(RZCalcPixMapColorTable(&nullRecord, 10, &t.d), RZErrFailed);
-    Map map(2, 2);
-    EXPECT_EQ(RZCalcPixMapColorTable(map.h, 10, nullptr), RZErrFailed);
-}
-
-// Recount every cell directly and compare with the table, cell by cell; the
-// counts are kept distinct so the order is fully determined.
+// Recounts every cell directly. Colour k's pixels (blue varied in its low
+// three bits) fall into one cell of k + 1 pixels, the last colour's into one
+// of the rest, so no two counts tie and the order is fixed.
 TEST(ColorTable, MatchesADirectRecount) {
     std::mt19937 rng(11);
     const int w = 61, h = 37;
     Map map(w, h, PixelTypeARGBDirect);
-    // 40 base colours, colour k used about k times; white among them.
-    std::vector<std::array<int, 3>> bases;
-    for (int k = 0; k < 40; ++k)
-        bases.push_back({int(rng() & 255), int(rng() & 255), int(rng() & 255)});
-    bases[7] = {255, 255, 255};
-    std::map<int, std::pair<int, std::array<long, 3>>> cells; // key -> count, sums
-    int i = 0;
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x, ++i) {
-            // Triangular numbers give colour k exactly k + 1 pixels, then
-            // the rest goes to colour 39.
-            int k = 0;
-            while (k < 39 && (k + 1) * (k + 2) / 2 <= i) ++k;
-            auto c = bases[k];
-            if (c != std::array<int, 3>{255, 255, 255}) c[2] ^= static_cast<int>(rng() & 7);
-            map.Set(x, y, c[0], c[1], c[2]);
-            const int key = (c[0] & c[1] & c[2]) == 255
-                                ? 32768
-                                : (c[0] >> 3) << 10 | (c[1] >> 3) << 5 | c[2] >> 3;
-            auto& cell = cells[key];
-            ++cell.first;
-            for (int a = 0; a < 3; ++a) cell.second[a] += c[a];
-        }
-    std::vector<std::pair<int, Element>> expected;
-    for (auto& entry : cells) {
-        const auto& cell = entry.second;
-        auto mean = [&](int a) {
-            return int(std::trunc(cell.second[a] * (256.0 / cell.first) + 0.5));
-        };
-        expected.push_back({cell.first, {mean(0), mean(1), mean(2)}});
+    std::vector<int> bases(120);
+    for (int& c : bases) c = static_cast<int>(rng() & 255);
+    bases[21] = bases[22] = bases[23] = 255;    // colour 7 is white
+    std::map<int, std::array<double, 4>> cells; // key: count, red, green, blue sums
+    for (int i = 0, k = 0; i < w * h; ++i) {
+        if (k < 39 && (k + 1) * (k + 2) / 2 <= i) ++k;
+        const int r = bases[3 * k], g = bases[3 * k + 1];
+        const int b = bases[3 * k + 2] ^ (k == 7 ? 0 : static_cast<int>(rng() & 7));
+        map.Set(i % w, i / w, r, g, b);
+        auto& cell = cells[k == 7 ? 32768 : (r >> 3) << 10 | (g >> 3) << 5 | b >> 3];
+        cell[0] += 1, cell[1] += r, cell[2] += g, cell[3] += b;
     }
-    std::stable_sort(expected.begin(), expected.end(),
-                     [](auto& a, auto& b) { return a.first > b.first; });
-    ASSERT_GT(expected.size(), 30u);
-    const unsigned maxColors = 30;
-    // Only compare where the counts make the order unique.
-    Table t;
-    ASSERT_EQ(RZCalcPixMapColorTable(map.h, maxColors, &t.d), 0);
-    const auto got = t.Elements();
-    ASSERT_EQ(got.size(), maxColors);
-    int compared = 0;
-    for (unsigned k = 0; k < maxColors; ++k) {
-        const bool unique =
-            (k == 0 || expected[k - 1].first != expected[k].first) &&
-            (k + 1 >= expected.size() || expected[k + 1].first != expected[k].first);
-        if (!unique) continue;
-        EXPECT_EQ(got[k], expected[k].second) << "element " << k;
-        ++compared;
-    }
-    EXPECT_GT(compared, 10);
+    std::vector<std::array<double, 4>> sorted;
+    for (const auto& entry : cells) sorted.push_back(entry.second);
+    std::sort(sorted.begin(), sorted.end(), [](auto& a, auto& b) { return a[0] > b[0]; });
+    std::vector<int> expected;
+    for (int k = 0; k < 30; ++k)
+        for (int a = 1; a < 4; ++a)
+            expected.push_back(
+                static_cast<int>(std::trunc(sorted[k][a] * (256.0 / sorted[k][0]) + 0.5)));
+    EXPECT_EQ(Calc(map.h, 30), Result(0, expected));
 }
 
-TEST(ColorTable, EveryAllocationFailureGivesFailedAndLeavesNothing) {
-    Map map(8, 8);
-    for (int y = 0; y < 8; ++y)
-        for (int x = 0; x < 8; ++x) map.Set(x, y, 30 * x, 30 * y, 90);
-    short result = 0;
-    std::vector<Element> elements;
-    const int allocations = rztest::SweepAllocationFailures(
-        [&] {
-            Table t;
-            result = RZCalcPixMapColorTable(map.h, 16, &t.d);
-            elements = t.Elements();
-        },
-        [&](int) {
-            EXPECT_EQ(result, RZErrFailed);
-            EXPECT_TRUE(elements.empty());
-        });
+// Failures return RZErrFailed and append nothing: other pixel types and null
+// handles (after the array is set up), and each allocation failing in turn.
+TEST(ColorTable, FailuresAppendNothing) {
+    Map map(8, 8), bw(4, 4, PixelTypeBlackWhite), grey(4, 4, PixelTypeGrey);
+    KWPixMap* nullRecord = nullptr;
+    for (KWPixMap** h : {bw.h, grey.h, static_cast<KWPixMap**>(nullptr), &nullRecord})
+        EXPECT_EQ(Calc(h, 10), Result(RZErrFailed, {}));
+    EXPECT_EQ(RZCalcPixMapColorTable(map.h, 10, nullptr), RZErrFailed);
+    for (int i = 0; i < 64; ++i) map.Set(i % 8, i / 8, 30 * (i % 8), 30 * (i / 8), 90);
+    Result result;
+    const int allocations =
+        rztest::SweepAllocationFailures([&] { result = Calc(map.h, 16); },
+                                        [&](int) { EXPECT_EQ(result, Result(RZErrFailed, {})); });
     EXPECT_EQ(allocations, 3); // bins, sums, element block
-    EXPECT_EQ(result, 0);
-    EXPECT_EQ(elements.size(), 16u);
+    EXPECT_EQ(result.first, 0);
+    EXPECT_EQ(result.second.size(), 48u);
 }

@@ -1,464 +1,317 @@
-// CRZConvertBitmap: layout, palettes, worked pixels, refusals, allocation
-// failures, and whole conversions against a plain reference of the row
-// quantiser that applies the full kernel with the nearest-inside rule.
+// CRZConvertBitmap: worked layouts and pixels, palettes, refusals, allocation
+// failures, and whole conversions against a plain reference of the row loop
+// that applies the full kernel with the nearest-inside rule.
 #include <algorithm>
+#include <array>
+#include <cstring>
+#include <functional>
+#include <random>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "ColorTestSupport.h"
 #include "HsvConversion.h"
 #include "InverseColorMap.h"
+#include "RZ/KWPixMap"
+#include "RZ/platform/PointerBlock.h"
 #include "StandardPalettes.h"
+#include "support/Dibs.h"
 #include "support/LeakCheck.h"
 
-using namespace colortest;
-using rz::color::kStandardPalette16;
 using rz::color::kStandardPalette256;
 
 namespace {
 
+using Bgr = std::array<std::uint8_t, 3>;
+using Rows = std::vector<std::vector<unsigned>>;
+
+// Pixel x of a DIB row of 1, 4 or 8 bits (its index) or 24 bits (packed).
+unsigned PixelOf(const std::uint8_t* row, int x, int bits) {
+    const std::uint8_t* p = row + x * bits / 8;
+    if (bits == 24) return p[0] | p[1] << 8 | p[2] << 16;
+    return (p[0] >> (8 - bits - x * bits % 8)) & ((1 << bits) - 1);
+}
+
+// A bottom-up packed DIB; words keep the header aligned, and one spare word
+// follows the rows.
+struct Dib {
+    std::vector<std::uint32_t> words;
+    int colours = 0;
+    BITMAPINFOHEADER* header() { return reinterpret_cast<BITMAPINFOHEADER*>(words.data()); }
+    std::uint8_t* bytes() { return reinterpret_cast<std::uint8_t*>(words.data()); }
+    RGBQUAD* table() { return reinterpret_cast<RGBQUAD*>(bytes() + 40); }
+    std::uint8_t* row(int y) {
+        const int stride = rztest::DibRowBytes(header()->biWidth, header()->biBitCount);
+        return bytes() + 40 + 4 * colours + static_cast<std::size_t>(y) * stride;
+    }
+    // Pixel x of memory row y by the DIB rule.
+    Bgr Pixel(int x, int y) {
+        const int bits = header()->biBitCount;
+        const std::uint8_t* p = row(y) + bits / 8 * x;
+        if (bits <= 8) p = &table()[PixelOf(row(y), x, bits)].rgbBlue;
+        return {p[0], p[1], p[2]};
+    }
+};
+
+// Random pixels (over a random colour table at 1, 4 or 8 bits), or at 24
+// and 32 bits those of pixel(x, memory row).
+Dib MakeDib(int bits, int width, int height, std::uint32_t seed,
+            std::function<Bgr(int, int)> pixel = nullptr) {
+    Dib dib;
+    dib.colours = bits <= 8 ? 1 << bits : 0;
+    dib.words.resize(11 + dib.colours + std::size_t(height) * rztest::DibRowBytes(width, bits) / 4);
+    // 8-bit sources leave biClrUsed 0, which stands for a full table.
+    *dib.header() = rztest::DibHeader(width, height, bits, BI_RGB, bits == 8 ? 0 : dib.colours);
+    std::mt19937 rng(seed);
+    for (std::size_t i = 40; i < 4 * dib.words.size(); ++i) dib.bytes()[i] = rng() & 0xFF;
+    for (int i = 0; i < dib.colours; ++i) dib.table()[i].rgbReserved = 0;
+    for (int y = 0; y < height && pixel; ++y)
+        for (int x = 0; x < width; ++x)
+            std::memcpy(dib.row(y) + bits / 8 * x, pixel(x, y).data(), 3);
+    return dib;
+}
+
 constexpr int kKernel[3][5] = {{0, 0, 0, 7, 5}, {3, 5, 7, 5, 3}, {1, 3, 5, 3, 1}};
 
-int Clamp(int v) {
-    return v < 0 ? 0 : v > 255 ? 255 : v;
-}
-
-// The working pixels of a 24- or 32-bit source, memory row by memory row.
-std::vector<std::vector<Bgr>> SourcePixels(Dib& dib) {
-    const BITMAPINFOHEADER* h = dib.header();
-    std::vector<std::vector<Bgr>> rows(h->biHeight);
-    for (int y = 0; y < h->biHeight; ++y)
-        for (int x = 0; x < h->biWidth; ++x) {
-            const std::uint8_t* p = dib.row(y) + (h->biBitCount / 8) * x;
-            rows[y].push_back({p[0], p[1], p[2]});
-        }
-    return rows;
-}
-
-// Straightforward conversion of all rows; returns each pixel's index (or
-// packed colour at 24 bits), row by row in memory order.
-std::vector<std::vector<unsigned>> Reference(const std::vector<std::vector<Bgr>>& src, int bits,
-                                             const RGBQUAD* palette, bool dither, int startDir) {
-    const int n = src.empty() ? 0 : static_cast<int>(src[0].size());
+// Straightforward conversion of all rows, the first scanning in startDir;
+// each pixel's index (or packed colour at 24 bits), in memory order.
+Rows Reference(Dib& source, int bits, const RGBQUAD* palette, bool dither, int startDir) {
+    const int n = source.header()->biWidth;
     std::vector<std::uint8_t> cube(32768, 0);
-    if (bits <= 8)
-        rz::color::BuildColorCube(static_cast<std::int16_t>(1 << bits), palette, 5, cube.data());
+    if (bits <= 8) rz::color::BuildColorCube(std::int16_t(1 << bits), palette, 5, cube.data());
     std::vector<std::vector<std::array<int, 3>>> err(3, std::vector<std::array<int, 3>>(n));
-    std::vector<std::vector<unsigned>> out;
-    int dir = -startDir;
-    for (const auto& row : src) {
-        dir = -dir;
-        std::vector<unsigned> indices(n);
+    Rows out(source.header()->biHeight, std::vector<unsigned>(n));
+    for (int y = 0, dir = startDir; y < source.header()->biHeight; ++y, dir = -dir) {
         for (int i = 0; i < n; ++i) {
             const int x = dir > 0 ? i : n - 1 - i;
-            int c[3] = {row[x].b, row[x].g, row[x].r};
+            const Bgr p = source.Pixel(x, y);
+            int c[3] = {p[0], p[1], p[2]};
             if (dither)
-                for (int a = 0; a < 3; ++a) c[a] = Clamp(c[a] + err[0][x][a] / 48);
-            const int mx = std::max({c[0], c[1], c[2]}), mn = std::min({c[0], c[1], c[2]});
-            if (bits == 1 || (bits == 4 && mx - mn < 32))
+                for (int a = 0; a < 3; ++a) c[a] = std::clamp(c[a] + err[0][x][a] / 48, 0, 255);
+            const int spread = std::max({c[0], c[1], c[2]}) - std::min({c[0], c[1], c[2]});
+            if (bits == 1 || (bits == 4 && spread < 32))
                 c[0] = c[1] = c[2] = (c[0] + c[1] + c[2]) / 3;
-            int chosen[3] = {c[0], c[1], c[2]};
-            if (bits == 24) {
-                indices[x] = c[0] | c[1] << 8 | c[2] << 16;
-            } else {
-                const unsigned key = bits == 8 ? rz::color::RgbCubeKey(c[2], c[1], c[0])
-                                               : rz::color::HsvCubeKey(c[2], c[1], c[0]);
-                indices[x] = cube[key];
-                const RGBQUAD& q = palette[indices[x]];
-                chosen[0] = q.rgbBlue, chosen[1] = q.rgbGreen, chosen[2] = q.rgbRed;
-            }
-            if (!dither || n < 6) continue;
-            int e[3] = {c[0] - chosen[0], c[1] - chosen[1], c[2] - chosen[2]};
+            unsigned& index = out[y][x];
+            index = cube[bits == 8 ? rz::color::RgbCubeKey(c[2], c[1], c[0])
+                                   : rz::color::HsvCubeKey(c[2], c[1], c[0])];
+            const RGBQUAD& q = palette[index];
+            int e[3] = {c[0] - q.rgbBlue, c[1] - q.rgbGreen, c[2] - q.rgbRed};
+            if (bits == 24) index = c[0] | c[1] << 8 | c[2] << 16, e[0] = e[1] = e[2] = 0;
             if (bits == 1) e[0] = e[1] = e[2] = (e[0] + e[1] + e[2]) / 3;
-            for (int r = 0; r < 3; ++r)
+            for (int r = 0; r < 3 && dither && n >= 6; ++r)
                 for (int k = 0; k < 5; ++k) {
-                    int pos = x + dir * (k - 2);
-                    pos = std::clamp(pos, 0, n - 1);
-                    if (r == 0 && pos == x) continue;
-                    for (int a = 0; a < 3; ++a) err[r][pos][a] += kKernel[r][k] * e[a];
+                    const int pos = std::clamp(x + dir * (k - 2), 0, n - 1);
+                    if (r > 0 || pos != x)
+                        for (int a = 0; a < 3; ++a) err[r][pos][a] += kKernel[r][k] * e[a];
                 }
         }
-        if (dither) {
-            std::rotate(err.begin(), err.begin() + 1, err.end());
-            err[2].assign(n, {0, 0, 0});
-        }
-        out.push_back(indices);
+        std::rotate(err.begin(), err.begin() + 1, err.end());
+        err[2].assign(n, {0, 0, 0});
     }
     return out;
 }
 
-std::vector<std::vector<unsigned>> PixelsOf(const Converted& c) {
-    std::vector<std::vector<unsigned>> out(c.header()->biHeight);
-    for (int y = 0; y < c.header()->biHeight; ++y)
-        for (int x = 0; x < c.header()->biWidth; ++x) out[y].push_back(c.Pixel(x, y));
-    return out;
-}
-
-Dib PhotoDib(int bits, int w, int h, std::uint32_t seed) {
-    std::mt19937 rng(seed);
-    return MakeTrueColourDib(bits, w, h,
-                             [&](int x, int y) { return PhotoPixel(x, y, w, h, rng()); });
-}
+// The result of CRZConvertBitmap, its block owned.
+struct Converted {
+    rz::platform::PointerBlock block;
+    unsigned size = 0;
+    Converted(int bits, Dib& source, bool dither, bool standard) {
+        void* out = nullptr;
+        size = CRZConvertBitmap(&out, static_cast<short>(bits), source.header(), dither, standard);
+        block = rz::platform::PointerBlock(static_cast<char*>(out));
+    }
+    const BITMAPINFOHEADER* header() const { return block.As<const BITMAPINFOHEADER>(); }
+    const RGBQUAD* palette() const { return block.As<const RGBQUAD>() + 10; }
+    // Palette indices (or, at 24 bits, packed colours) by memory row.
+    Rows Pixels() const {
+        const BITMAPINFOHEADER* h = header();
+        const std::uint8_t* rows = block.As<const std::uint8_t>() + 40 + 4 * h->biClrUsed;
+        Rows out(h->biHeight, std::vector<unsigned>(h->biWidth));
+        for (int y = 0; y < h->biHeight;
+             ++y, rows += rztest::DibRowBytes(h->biWidth, h->biBitCount))
+            for (int x = 0; x < h->biWidth; ++x) out[y][x] = PixelOf(rows, x, h->biBitCount);
+        return out;
+    }
+};
 
 bool SamePalette(const RGBQUAD* a, const RGBQUAD* b, int n) {
-    for (int i = 0; i < n; ++i)
-        if (a[i].rgbRed != b[i].rgbRed || a[i].rgbGreen != b[i].rgbGreen ||
-            a[i].rgbBlue != b[i].rgbBlue || a[i].rgbReserved != b[i].rgbReserved)
-            return false;
-    return true;
+    return std::memcmp(a, b, 4 * std::size_t(n)) == 0;
 }
 
 } // namespace
 
-TEST(ConvertBitmap, HeaderAndBlockLayout) {
-    struct Case {
-        int sourceBits, targetBits, width, height;
-    } cases[] = {{32, 8, 7, 3},  {24, 4, 9, 2}, {32, 1, 33, 4},
-                 {32, 24, 5, 5}, {24, 8, 0, 3}, {24, 8, 3, 0}};
-    for (const Case& k : cases) {
-        Dib src = PhotoDib(k.sourceBits, k.width, k.height, 1);
-        Converted out;
-        Convert(out, k.targetBits, src, false, false);
-        ASSERT_NE(out.block, nullptr);
-        const int colours = k.targetBits <= 8 ? 1 << k.targetBits : 0;
-        const int stride = StrideOf(k.width, k.targetBits);
-        EXPECT_EQ(out.size, static_cast<unsigned>(k.height * stride + (colours + 10) * 4));
-        const BITMAPINFOHEADER* h = out.header();
-        EXPECT_EQ(h->biSize, 40u);
-        EXPECT_EQ(h->biWidth, k.width);
-        EXPECT_EQ(h->biHeight, k.height);
-        EXPECT_EQ(h->biPlanes, 1);
-        EXPECT_EQ(h->biBitCount, k.targetBits);
-        EXPECT_EQ(h->biCompression, 0u);
-        EXPECT_EQ(h->biSizeImage, static_cast<DWORD>(k.height * stride));
-        EXPECT_EQ(h->biXPelsPerMeter, 0);
-        EXPECT_EQ(h->biYPelsPerMeter, 0);
-        EXPECT_EQ(h->biClrUsed, static_cast<DWORD>(colours));
-        EXPECT_EQ(h->biClrImportant, 0u);
+TEST(ConvertBitmap, LayoutWorkedNumbers) {
+    const unsigned cases[][7] = {{32, 8, 7, 3, 1088, 24, 256}, {24, 4, 9, 2, 120, 16, 16},
+                                 {32, 1, 33, 4, 80, 32, 2},    {32, 24, 5, 5, 120, 80, 0},
+                                 {24, 8, 0, 3, 1064, 0, 256},  {24, 8, 3, 0, 1064, 0, 256}};
+    for (const auto& [sourceBits, targetBits, width, height, size, image, colours] : cases) {
+        Dib src = MakeDib(sourceBits, width, height, 1);
+        Converted out(targetBits, src, false, false);
+        ASSERT_TRUE(out.block);
+        EXPECT_EQ(out.size, size);
+        const BITMAPINFOHEADER expected =
+            rztest::DibHeader(width, height, targetBits, BI_RGB, colours, image);
+        EXPECT_EQ(std::memcmp(out.header(), &expected, 40), 0) << width << " x " << height;
     }
 }
 
-TEST(ConvertBitmap, PopularityPaletteTakesCellsByCountThenStandardEntries) {
-    // Ten colours in ten cells, colour k on 10 + k pixels.
-    std::vector<Bgr> colours;
-    for (int k = 0; k < 10; ++k)
-        colours.push_back(
-            Bgr{std::uint8_t(20 * k + 3), std::uint8_t(200 - 9 * k), std::uint8_t(7 * k)});
+TEST(ConvertBitmap, PopularityPaletteWorkedCases) {
+    // Ten colours (blue, green, red) in ten cells, colour k on 10 + k pixels:
+    // the most populated first, then standard entries 0 to 245. Black, the
+    // first cell up each axis and the cells 128 up stay apart.
+    const Bgr colours[10] = {{0, 0, 0}, {0, 0, 8},   {0, 128, 0},   {0, 8, 0},     {128, 0, 0},
+                             {8, 0, 0}, {3, 200, 7}, {23, 191, 14}, {43, 182, 21}, {63, 173, 28}};
     std::vector<Bgr> pixels;
-    for (int k = 0; k < 10; ++k) pixels.insert(pixels.end(), 10 + k, colours[k]);
-    const int w = 5, h = static_cast<int>(pixels.size()) / w;
-    for (int bits : {24, 32}) {
-        Dib src = MakeTrueColourDib(bits, w, h, [&](int x, int y) { return pixels[y * w + x]; });
-        Converted out;
-        Convert(out, 8, src, false, false);
-        ASSERT_NE(out.block, nullptr);
-        const RGBQUAD* p = out.palette();
-        for (int i = 0; i < 10; ++i) {
-            const Bgr& c = colours[9 - i];
-            EXPECT_EQ((Bgr{p[i].rgbBlue, p[i].rgbGreen, p[i].rgbRed}), c) << i;
-            EXPECT_EQ(p[i].rgbReserved, 0);
-        }
-        EXPECT_TRUE(SamePalette(p + 10, kStandardPalette256.data(), 246));
-        // Each pixel maps to its own colour's entry.
-        for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x) {
-                const int k = static_cast<int>(
-                    std::find(colours.begin(), colours.end(), pixels[y * w + x]) - colours.begin());
-                EXPECT_EQ(out.Pixel(x, y), static_cast<unsigned>(9 - k));
-            }
-        // Asked for, the standard palette.
-        Converted standard;
-        Convert(standard, 8, src, false, true);
-        EXPECT_TRUE(SamePalette(standard.palette(), kStandardPalette256.data(), 256));
+    std::vector<RGBQUAD> expected(10);
+    for (int k = 0; k < 10; ++k) {
+        pixels.insert(pixels.end(), 10 + k, colours[k]);
+        expected[9 - k] = RGBQUAD{colours[k][0], colours[k][1], colours[k][2], 0};
     }
-}
-
-TEST(ConvertBitmap, SaturatedCountRanksAt65535ButMeansUseTheExactCount) {
+    expected.insert(expected.end(), kStandardPalette256.begin(), kStandardPalette256.end() - 10);
+    for (int bits : {24, 32}) {
+        Dib src = MakeDib(bits, 5, 29, 0, [&](int x, int y) { return pixels[y * 5 + x]; });
+        EXPECT_TRUE(SamePalette(Converted(8, src, false, false).palette(), expected.data(), 256));
+    }
     // 70000 pixels in one cell: 40000 of blue 8 and 30000 of blue 15. The
-    // exact mean is 11; a mean over 65535 would give 12.
-    const int w = 350, h = 200;
-    Dib src = MakeTrueColourDib(32, w, h, [&](int x, int y) {
-        return Bgr{std::uint8_t(y * w + x < 40000 ? 8 : 15), 0, 0};
+    // exact mean is 11; one over the saturated ranking count would give 12.
+    Dib src = MakeDib(32, 350, 200, 0, [](int x, int y) {
+        return Bgr{std::uint8_t(y * 350 + x < 40000 ? 8 : 15), 0, 0};
     });
-    Converted out;
-    Convert(out, 8, src, false, false);
-    ASSERT_NE(out.block, nullptr);
+    Converted out(8, src, false, false);
     EXPECT_EQ(out.palette()[0].rgbBlue, 11);
     EXPECT_TRUE(SamePalette(out.palette() + 1, kStandardPalette256.data(), 255));
 }
 
-TEST(ConvertBitmap, EightBitSourcesGetTheStandardPaletteAndNoDithering) {
-    Dib src = MakeDib(8, 16, 4, 256);
-    for (int i = 0; i < 256; ++i) {
-        RGBQUAD& q = reinterpret_cast<RGBQUAD*>(src.bytes() + 40)[i];
-        q = RGBQUAD{BYTE(i), BYTE(255 - i), BYTE((i * 7) & 255), 0};
-    }
-    for (int y = 0; y < 4; ++y)
-        for (int x = 0; x < 16; ++x) src.row(y)[x] = static_cast<std::uint8_t>(16 * y + x * 3);
-    Converted dithered, plain;
-    Convert(dithered, 8, src, true, false);
-    Convert(plain, 8, src, false, false);
-    ASSERT_NE(dithered.block, nullptr);
-    EXPECT_TRUE(SamePalette(plain.palette(), kStandardPalette256.data(), 256));
-    EXPECT_EQ(PixelsOf(dithered), PixelsOf(plain));
-    // The same pixels as a 24-bit source, converted without dithering.
-    const RGBQUAD* table = reinterpret_cast<const RGBQUAD*>(src.bytes() + 40);
-    Dib as24 = MakeTrueColourDib(24, 16, 4, [&](int x, int y) {
-        const RGBQUAD& q = table[src.row(y)[x]];
-        return Bgr{q.rgbBlue, q.rgbGreen, q.rgbRed};
-    });
-    Converted viaTrue;
-    Convert(viaTrue, 8, as24, false, true);
-    EXPECT_EQ(PixelsOf(viaTrue), PixelsOf(plain));
+TEST(ConvertBitmap, WorkedPixels) {
+    // At 1 bit grey 127 is black, 128 white, and red averages to 85, black.
+    // At 4 bits (200, 190, 185) is grey 191, the light grey entry 7, while
+    // (200, 150, 100) keeps its colour, HSV (21, 127, 200), nearest to entry
+    // 7 too (grey 150 would be entry 8). Greys are forced below a spread of
+    // 32: (31, 0, 0) is grey 10, black, and (32, 0, 0) HSV (0, 255, 32),
+    // nearest to the dark red entry 1.
+    const Bgr pixels[] = {{127, 127, 127}, {128, 128, 128}, {0, 0, 255}, {185, 190, 200},
+                          {100, 150, 200}, {0, 0, 31},      {0, 0, 32}};
+    Dib src = MakeDib(24, 7, 1, 0, [&](int x, int) { return pixels[x]; });
+    EXPECT_EQ(Converted(1, src, false, false).Pixels(), (Rows{{0, 1, 0, 1, 1, 0, 0}}));
+    EXPECT_EQ(Converted(4, src, false, false).Pixels(), (Rows{{8, 8, 9, 7, 7, 0, 1}}));
+    // One table colour and four 8-bit pixels 0, 1, 2, 3: value 1 reads the
+    // row itself as a colour; value 2 would start where the block ends.
+    Dib eight = MakeDib(8, 4, 1, 0);
+    eight.colours = 1, eight.header()->biClrUsed = 1, eight.table()[0] = RGBQUAD{10, 20, 30, 0};
+    const std::uint8_t row[8] = {0, 1, 2, 3, 0xFF, 0xFF, 0xFF, 0xFF};
+    std::memcpy(eight.row(0), row, 8);
+    EXPECT_EQ(Converted(24, eight, false, false).Pixels(),
+              (Rows{{30 << 16 | 20 << 8 | 10, 2 << 16 | 1 << 8, 0, 0}}));
 }
 
-TEST(ConvertBitmap, OneAndFourBitWorkedPixels) {
-    const std::vector<Bgr> pixels = {{127, 127, 127}, {128, 128, 128}, {0, 0, 255},
-                                     {185, 190, 200}, {100, 150, 200}, {0, 0, 128},
-                                     {0, 128, 255},   {100, 100, 100}, {250, 250, 250}};
-    const int w = static_cast<int>(pixels.size());
-    Dib src = MakeTrueColourDib(24, w, 1, [&](int x, int) { return pixels[x]; });
-    Converted one;
-    Convert(one, 1, src, false, false);
-    ASSERT_NE(one.block, nullptr);
-    EXPECT_EQ(one.Pixel(0, 0), 0u); // grey 127
-    EXPECT_EQ(one.Pixel(1, 0), 1u); // grey 128
-    EXPECT_EQ(one.Pixel(2, 0), 0u); // red averages to 85
-    Converted four;
-    Convert(four, 4, src, false, false);
-    ASSERT_NE(four.block, nullptr);
-    EXPECT_TRUE(SamePalette(four.palette(), kStandardPalette16.data(), 16));
-    EXPECT_EQ(four.Pixel(2, 0), 9u);  // (255, 0, 0)
-    EXPECT_EQ(four.Pixel(3, 0), 7u);  // (200, 190, 185) is grey 191: C0C0C0
-    EXPECT_EQ(four.Pixel(5, 0), 1u);  // (128, 0, 0)
-    EXPECT_EQ(four.Pixel(6, 0), 9u);  // (255, 128, 0)
-    EXPECT_EQ(four.Pixel(7, 0), 8u);  // (100, 100, 100)
-    EXPECT_EQ(four.Pixel(8, 0), 15u); // (250, 250, 250)
-    // (200, 150, 100) keeps its colour, HSV (21, 127, 200), nearest to the
-    // light grey entry 7; forced to grey 150 it would have been entry 8.
-    EXPECT_EQ(four.Pixel(4, 0), 7u);
-}
-
-TEST(ConvertBitmap, TwentyFourBitTargetsCopyPixels) {
-    Dib src = PhotoDib(32, 13, 5, 3);
-    Converted plain, dithered;
-    Convert(plain, 24, src, false, false);
-    Convert(dithered, 24, src, true, false);
-    ASSERT_NE(plain.block, nullptr);
-    const auto pixels = SourcePixels(src);
-    for (int y = 0; y < 5; ++y)
-        for (int x = 0; x < 13; ++x) {
-            const Bgr& c = pixels[y][x];
-            EXPECT_EQ(plain.Pixel(x, y), unsigned(c.b | c.g << 8 | c.r << 16));
-        }
-    EXPECT_EQ(PixelsOf(plain), PixelsOf(dithered));
-}
-
-TEST(ConvertBitmap, SourceColourTablesAndLowDepthSources) {
-    // A 1-bit source with a two-colour table, to 4 bits: more target bits,
-    // so no dithering even when asked.
-    Dib src = MakeDib(1, 20, 3, 2);
-    auto* table = reinterpret_cast<RGBQUAD*>(src.bytes() + 40);
-    table[0] = RGBQUAD{0, 0, 255, 0};     // red
-    table[1] = RGBQUAD{255, 255, 255, 0}; // white
-    for (int y = 0; y < 3; ++y) src.row(y)[0] = src.row(y)[1] = 0xA5;
-    Converted dithered, plain;
-    Convert(dithered, 4, src, true, false);
-    Convert(plain, 4, src, false, false);
-    ASSERT_NE(plain.block, nullptr);
-    EXPECT_EQ(PixelsOf(dithered), PixelsOf(plain));
-    EXPECT_EQ(plain.Pixel(0, 0), 15u);
-    EXPECT_EQ(plain.Pixel(1, 0), 9u);
-
-    // A 4-bit source to 8 bits reads nibbles, high first.
-    Dib four = MakeDib(4, 3, 1, 16);
-    auto* t16 = reinterpret_cast<RGBQUAD*>(four.bytes() + 40);
-    t16[2] = RGBQUAD{0, 0, 0, 0};
-    t16[7] = RGBQUAD{255, 255, 255, 0};
-    t16[5] = RGBQUAD{0, 0, 255, 0};
-    four.row(0)[0] = 0x27;
-    four.row(0)[1] = 0x50;
-    Converted eight;
-    Convert(eight, 8, four, false, false);
-    ASSERT_NE(eight.block, nullptr);
-    EXPECT_EQ(eight.Pixel(0, 0), 0u);  // black
-    EXPECT_EQ(eight.Pixel(1, 0), 1u);  // white
-    EXPECT_EQ(eight.Pixel(2, 0), 42u); // (255, 0, 0), first of the red ramp
-}
-
-// Dithered conversions against the reference. The scan direction is shared
-// by all conversions: the first conversion shows which direction it started
-// in, and every later one must start opposite to where the one before it
-// ended.
-TEST(ConvertBitmap, DitheredConversionsMatchTheReferenceAndCarryTheDirection) {
-    struct Case {
-        int sourceBits, targetBits, width, height;
-        bool standard;
-    } cases[] = {{32, 8, 23, 7, false}, {24, 8, 31, 4, true}, {32, 4, 17, 5, false},
-                 {24, 1, 40, 6, false}, {32, 1, 6, 3, false}, {24, 4, 5, 3, false},
-                 {32, 8, 64, 9, false}, {24, 8, 7, 1, false}};
-    int next = 0; // direction of the next row; unknown before the first conversion
+// Every converted row flips the shared scan direction: the first dithered
+// conversion shows where it started, and every later one must start opposite
+// to where the rows before it ended. Conversions that convert no row (none,
+// or no scratch) leave it alone.
+TEST(ConvertBitmap, ConversionsMatchTheReferenceAndCarryTheDirection) {
+    // The last column is an allocation made to fail, leaving every row
+    // unconverted.
+    const int cases[][7] = {
+        {32, 8, 23, 7, 1, 0, 0}, {1, 4, 20, 3, 1, 0, 0},  {24, 8, 31, 4, 1, 1, 0},
+        {32, 4, 17, 5, 1, 0, 0}, {8, 8, 16, 3, 1, 0, 0},  {24, 1, 40, 6, 1, 0, 0},
+        {32, 8, 9, 3, 0, 0, 0},  {4, 8, 11, 2, 1, 0, 0},  {32, 1, 6, 3, 1, 0, 0},
+        {24, 8, 9, 0, 1, 0, 0},  {24, 4, 5, 3, 1, 0, 0},  {32, 8, 9, 3, 1, 0, 5},
+        {24, 24, 9, 3, 1, 0, 0}, {32, 8, 64, 9, 1, 0, 0}, {8, 4, 13, 3, 1, 0, 0},
+        {24, 8, 7, 1, 1, 0, 0},  {32, 4, 7, 21, 1, 0, 0}, {24, 1, 6, 31, 1, 0, 0},
+        {8, 1, 12, 2, 0, 0, 0},  {32, 24, 9, 2, 0, 0, 0}};
+    const RGBQUAD* standard[] = {rz::color::kStandardPalette2.data(),
+                                 rz::color::kStandardPalette16.data(), kStandardPalette256.data()};
+    int next = 0; // direction of the next row; unknown before the first dithered conversion
     std::uint32_t seed = 100;
-    for (const Case& k : cases) {
-        Dib src = PhotoDib(k.sourceBits, k.width, k.height, seed++);
-        Converted out;
-        Convert(out, k.targetBits, src, true, k.standard);
-        ASSERT_NE(out.block, nullptr);
-        const auto pixels = SourcePixels(src);
-        const auto got = PixelsOf(out);
-        const bool forward = got == Reference(pixels, k.targetBits, out.palette(), true, 1);
-        const bool backward = got == Reference(pixels, k.targetBits, out.palette(), true, -1);
-        ASSERT_TRUE(forward || backward)
-            << k.sourceBits << " to " << k.targetBits << " bits, " << k.width << " x " << k.height;
+    for (const auto& [sourceBits, targetBits, width, height, dither, standardAsked, failAt] :
+         cases) {
+        SCOPED_TRACE(testing::Message() << sourceBits << " to " << targetBits << " bits, " << width
+                                        << " x " << height);
+        Dib src = MakeDib(sourceBits, width, height, seed++);
+        KWRootFailAllocation(failAt);
+        Converted out(targetBits, src, dither, standardAsked);
+        KWRootFailAllocation(0);
+        ASSERT_TRUE(out.block);
+        const bool popularity = targetBits == 8 && sourceBits > 8 && !standardAsked;
+        EXPECT_TRUE(targetBits > 8 || popularity ||
+                    SamePalette(out.palette(), standard[targetBits / 4], 1 << targetBits));
+        const Rows got = out.Pixels();
+        if (failAt != 0) {
+            EXPECT_EQ(got, Rows(height, std::vector<unsigned>(width, 0)));
+            continue;
+        }
+        const bool diffused = dither && targetBits < sourceBits;
+        const bool forward = got == Reference(src, targetBits, out.palette(), diffused, 1);
+        const bool backward = got == Reference(src, targetBits, out.palette(), diffused, -1);
+        ASSERT_TRUE(forward || backward);
         if (next != 0)
             EXPECT_TRUE(next > 0 ? forward : backward) << "conversion started the wrong way";
         else if (forward != backward)
             next = forward ? 1 : -1;
-        if (k.height % 2) next = -next;
+        if (height % 2) next = -next;
     }
     EXPECT_NE(next, 0);
 }
 
-TEST(ConvertBitmap, PlainConversionsMatchTheReference) {
-    struct Case {
-        int sourceBits, targetBits, width, height;
-        bool standard;
-    } cases[] = {{32, 8, 23, 7, false},
-                 {24, 8, 31, 4, true},
-                 {32, 4, 17, 5, false},
-                 {24, 1, 40, 6, false},
-                 {32, 24, 9, 2, false}};
-    for (const Case& k : cases) {
-        Dib src = PhotoDib(k.sourceBits, k.width, k.height, 7);
-        Converted plain;
-        Convert(plain, k.targetBits, src, false, k.standard);
-        ASSERT_NE(plain.block, nullptr);
-        EXPECT_EQ(PixelsOf(plain),
-                  Reference(SourcePixels(src), k.targetBits, plain.palette(), false, 1));
-    }
-}
-
 TEST(ConvertBitmap, RefusesWhatTheRowLoopCannotHandle) {
-    Dib good = PhotoDib(24, 4, 4, 9);
-    auto refused = [](Dib& dib, int bits) {
-        void* out = reinterpret_cast<void*>(1);
-        const unsigned size = CRZConvertBitmap(&out, static_cast<short>(bits), dib.header(), 1, 0);
-        return size == 0 && out == nullptr;
-    };
-    for (int bits : {0, 2, 3, 5, 6, 7, 16, 32, -8}) EXPECT_TRUE(refused(good, bits)) << bits;
-    Dib topDown = PhotoDib(24, 4, 4, 9);
-    topDown.header()->biHeight = -4;
-    EXPECT_TRUE(refused(topDown, 8));
-    Dib compressed = PhotoDib(24, 4, 4, 9);
-    compressed.header()->biCompression = 1; // BI_RLE8
-    EXPECT_TRUE(refused(compressed, 8));
-    Dib bitFields = PhotoDib(32, 4, 4, 9);
-    bitFields.header()->biCompression = 3;
-    EXPECT_TRUE(refused(bitFields, 8));
-    Dib sixteen = MakeDib(16, 4, 4);
-    EXPECT_TRUE(refused(sixteen, 8));
-    Dib wide = MakeDib(1, 4, 1);
-    wide.header()->biWidth = 32768;
-    EXPECT_TRUE(refused(wide, 8));
-    Dib tall = MakeDib(1, 4, 1);
-    tall.header()->biHeight = 32768;
-    EXPECT_TRUE(refused(tall, 8));
-    Dib negative = MakeDib(1, 4, 1);
-    negative.header()->biWidth = -1;
-    EXPECT_TRUE(refused(negative, 8));
-    void* out = reinterpret_cast<void*>(1);
-    EXPECT_EQ(CRZConvertBitmap(&out, 8, nullptr, 0, 0), 0u);
-    EXPECT_EQ(out, nullptr);
-    EXPECT_EQ(CRZConvertBitmap(nullptr, 8, good.header(), 0, 0), 0u);
+    // Target bits, then the source's width, height, planes, bits and
+    // compression: other target depths; top-down, compressed, bit fields,
+    // 16 bits, 48 bits, sides beyond 16-bit counters, negative width.
+    const int cases[][6] = {
+        {0, 4, 4, 1, 24, BI_RGB},  {2, 4, 4, 1, 24, BI_RGB},       {3, 4, 4, 1, 24, BI_RGB},
+        {5, 4, 4, 1, 24, BI_RGB},  {7, 4, 4, 1, 24, BI_RGB},       {16, 4, 4, 1, 24, BI_RGB},
+        {32, 4, 4, 1, 24, BI_RGB}, {-8, 4, 4, 1, 24, BI_RGB},      {8, 4, -4, 1, 24, BI_RGB},
+        {8, 4, 4, 1, 8, BI_RLE8},  {8, 4, 4, 1, 32, BI_BITFIELDS}, {8, 4, 4, 1, 16, BI_RGB},
+        {8, 4, 4, 2, 24, BI_RGB},  {8, 32768, 4, 1, 24, BI_RGB},   {8, 4, 32768, 1, 24, BI_RGB},
+        {8, -1, 4, 1, 24, BI_RGB}};
+    Dib dib = MakeDib(24, 4, 4, 9);
+    void* out = nullptr;
+    for (const auto& [target, width, height, planes, bits, compression] : cases) {
+        *dib.header() = rztest::DibHeader(width, height, bits, DWORD(compression));
+        dib.header()->biPlanes = WORD(planes), out = reinterpret_cast<void*>(1);
+        EXPECT_TRUE(CRZConvertBitmap(&out, short(target), dib.header(), 1, 0) == 0 && !out)
+            << (&target - &cases[0][0]) / 6;
+    }
+    out = reinterpret_cast<void*>(1);
+    EXPECT_TRUE(CRZConvertBitmap(&out, 8, nullptr, 0, 0) == 0 && !out);
+    EXPECT_EQ(CRZConvertBitmap(nullptr, 8, dib.header(), 0, 0), 0u);
 }
 
-// Allocations of a dithered popularity conversion, in order: palette, cell
-// table, sums, target block, working row, error rows, cube, distances.
+// Each allocation failing in turn: before the target block there is no
+// result, except that a failed popularity table leaves the standard palette;
+// any later failure gives the whole block, header and palette as without
+// failure, but no row converted (all zero).
 TEST(ConvertBitmap, EveryAllocationFailureGivesTheStatedResult) {
-    Dib src = PhotoDib(32, 19, 6, 21);
-    Converted reference;
-    Convert(reference, 8, src, true, false);
-    ASSERT_NE(reference.block, nullptr);
-    const unsigned size = reference.size;
-    std::vector<std::uint8_t> result;
-    unsigned got = 0;
-    bool outNull = false;
-    auto palettesOf = [](const std::vector<std::uint8_t>& block) {
-        return reinterpret_cast<const RGBQUAD*>(block.data() + 40);
-    };
-    const int allocations = rztest::SweepAllocationFailures(
-        [&] {
-            void* out = nullptr;
-            got = CRZConvertBitmap(&out, 8, src.header(), 1, 0);
-            outNull = out == nullptr;
-            const auto* bytes = static_cast<const std::uint8_t*>(out);
-            result.assign(bytes, bytes + (out ? got : 0));
-            char* p = static_cast<char*>(out);
-            BMKillPtr(&p);
-        },
-        [&](int failedAt) {
-            if (failedAt == 1 || failedAt == 4) {
-                EXPECT_EQ(got, 0u);
-                EXPECT_TRUE(outNull);
-                return;
-            }
-            ASSERT_EQ(got, size) << failedAt;
-            ASSERT_FALSE(outNull);
-            EXPECT_EQ(std::memcmp(result.data(), reference.block, 40), 0);
-            if (failedAt == 2 || failedAt == 3) {
-                // The standard palette stands in; the rows use it.
-                EXPECT_TRUE(SamePalette(palettesOf(result), kStandardPalette256.data(), 256));
-                return;
-            }
-            EXPECT_TRUE(SamePalette(palettesOf(result), reference.palette(), 256));
-            // No row converted: every index 0.
-            EXPECT_TRUE(std::all_of(result.begin() + 40 + 1024, result.end(), [](std::uint8_t b) {
-                return b == 0;
-            })) << failedAt;
-        });
-    EXPECT_EQ(allocations, 8);
-}
-
-// The other paths: a failure is either no block at all (palette or block)
-// or the full block with its header and palette; nothing leaks.
-TEST(ConvertBitmap, AllocationFailuresOnEveryPath) {
-    struct Case {
-        int sourceBits, targetBits;
-        bool dither, standard;
-        int allocations; // palette?, block, work, errors?, cube?, distances?
-    } cases[] = {{24, 1, true, false, 6},
-                 {32, 4, false, false, 5},
-                 {24, 8, true, true, 6},
-                 {32, 24, true, false, 3},
-                 {8, 8, false, false, 5}};
-    for (const Case& k : cases) {
-        Dib src = k.sourceBits == 8 ? MakeDib(8, 9, 4, 256) : PhotoDib(k.sourceBits, 9, 4, 5);
-        Converted reference;
-        Convert(reference, k.targetBits, src, k.dither, k.standard);
-        ASSERT_NE(reference.block, nullptr);
-        unsigned got = 0;
-        bool outNull = false;
-        std::vector<std::uint8_t> head;
+    const struct {
+        int sourceBits, targetBits, dither, standard;
+        int allocations; // palette, [cells, sums], block, work, [errors], [cube, distances]
+    } cases[] = {{32, 8, 1, 0, 8}, {24, 1, 1, 0, 6},  {32, 4, 0, 0, 5},
+                 {24, 8, 1, 1, 6}, {32, 24, 1, 0, 3}, {8, 8, 0, 0, 5}};
+    for (const auto& k : cases) {
+        Dib src = MakeDib(k.sourceBits, 19, 6, 21);
+        Converted reference(k.targetBits, src, k.dither, k.standard);
+        const bool popularity = k.targetBits == 8 && k.sourceBits > 8 && !k.standard;
+        const int blockAt = (k.targetBits <= 8) + 2 * popularity + 1;
+        const std::size_t head = 40 + 4 * reference.header()->biClrUsed;
+        std::vector<std::uint8_t> got;
         const int allocations = rztest::SweepAllocationFailures(
             [&] {
-                void* out = nullptr;
-                got = CRZConvertBitmap(&out, static_cast<short>(k.targetBits), src.header(),
-                                       k.dither, k.standard);
-                outNull = out == nullptr;
-                const auto* bytes = static_cast<const std::uint8_t*>(out);
-                const unsigned headBytes = 40 + 4 * (k.targetBits <= 8 ? 1u << k.targetBits : 0u);
-                head.assign(bytes, bytes + (out ? headBytes : 0));
-                char* p = static_cast<char*>(out);
-                BMKillPtr(&p);
+                Converted out(k.targetBits, src, k.dither, k.standard);
+                got.assign(out.block.Get(), out.block.Get() + (out.block ? out.size : 0));
+                EXPECT_TRUE(out.block || out.size == 0);
             },
             [&](int failedAt) {
-                const bool beforeBlock = failedAt <= (k.targetBits <= 8 ? 2 : 1);
-                EXPECT_EQ(got, beforeBlock ? 0u : reference.size) << failedAt;
-                EXPECT_EQ(outNull, beforeBlock) << failedAt;
-                if (!beforeBlock) {
-                    EXPECT_EQ(std::memcmp(head.data(), reference.block, head.size()), 0);
-                }
+                const bool none = failedAt == 1 || failedAt == blockAt;
+                ASSERT_EQ(got.size(), none ? 0u : reference.size) << failedAt;
+                if (none) return;
+                const auto* palette = reinterpret_cast<const RGBQUAD*>(got.data() + 40);
+                const bool rowsZero =
+                    std::all_of(got.begin() + head, got.end(), [](int b) { return b == 0; });
+                EXPECT_TRUE(failedAt < blockAt
+                                ? SamePalette(palette, kStandardPalette256.data(), 256)
+                                : std::memcmp(got.data(), reference.block.Get(), head) == 0 &&
+                                      rowsZero)
+                    << failedAt;
             });
         EXPECT_EQ(allocations, k.allocations) << k.sourceBits << " to " << k.targetBits << " bits";
     }

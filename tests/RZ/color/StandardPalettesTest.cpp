@@ -2,6 +2,7 @@
 // different way: the cube is walked whole and checked against what the
 // first 57 entries already hold.
 #include <algorithm>
+#include <array>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -12,60 +13,37 @@ using namespace rz::color;
 
 namespace {
 
-struct Rgb {
-    int r, g, b;
-    bool operator==(const Rgb&) const = default;
-};
-
-Rgb Of(const RGBQUAD& q) {
-    return Rgb{q.rgbRed, q.rgbGreen, q.rgbBlue};
-}
-
-std::vector<Rgb> ExpectedStandard256() {
-    std::vector<Rgb> p = {{0, 0, 0}, {255, 255, 255}};
-    for (int v : {0xEE, 0xDD, 0xBB, 0xAA, 0x88, 0x77, 0x55, 0x44, 0x22, 0x11})
-        p.push_back({v, v, v});
-    for (int channel = 0; channel < 3; ++channel) // blue, green, red ramps
-        for (int step = 0; step < 15; ++step) {
-            const int v = 0xFF - 0x11 * step;
-            p.push_back(channel == 0 ? Rgb{0, 0, v} : channel == 1 ? Rgb{0, v, 0} : Rgb{v, 0, 0});
-        }
-    const int levels[6] = {0xFF, 0xCC, 0x99, 0x66, 0x33, 0x00};
-    const std::vector<Rgb> before(p.begin(), p.end());
-    for (int b : levels)
-        for (int g : levels)
-            for (int r : levels)
-                if (std::find(before.begin(), before.end(), Rgb{r, g, b}) == before.end())
-                    p.push_back({r, g, b});
-    return p;
+// Each entry as 0xRRGGBB; every reserved byte must be 0.
+template <std::size_t N> std::vector<int> Packed(const std::array<RGBQUAD, N>& palette) {
+    std::vector<int> out;
+    for (const RGBQUAD& q : palette) {
+        EXPECT_EQ(q.rgbReserved, 0);
+        out.push_back(q.rgbRed << 16 | q.rgbGreen << 8 | q.rgbBlue);
+    }
+    return out;
 }
 
 } // namespace
 
 TEST(StandardPalettes, Standard256OrderAndContent) {
-    const std::vector<Rgb> expected = ExpectedStandard256();
-    ASSERT_EQ(expected.size(), 256u);
-    for (int i = 0; i < 256; ++i) {
-        EXPECT_EQ(Of(kStandardPalette256[i]), expected[i]) << "entry " << i;
-        EXPECT_EQ(kStandardPalette256[i].rgbReserved, 0);
-    }
-    EXPECT_EQ(Of(kStandardPalette256[57]), (Rgb{0xCC, 0xFF, 0xFF}));
-    EXPECT_EQ(Of(kStandardPalette256[58]), (Rgb{0x99, 0xFF, 0xFF}));
-    EXPECT_EQ(Of(kStandardPalette256[255]), (Rgb{0x33, 0x33, 0x00}));
-    EXPECT_EQ(Of(kStandardPalette256[12]), (Rgb{0, 0, 0xFF}));
-    EXPECT_EQ(Of(kStandardPalette256[56]), (Rgb{0x11, 0, 0}));
+    std::vector<int> expected = {0x000000, 0xFFFFFF};
+    for (int v : {0xEE, 0xDD, 0xBB, 0xAA, 0x88, 0x77, 0x55, 0x44, 0x22, 0x11})
+        expected.push_back(v * 0x010101);
+    for (int shift : {0, 8, 16}) // the blue, green and red ramps
+        for (int v = 0xFF; v > 0; v -= 0x11) expected.push_back(v << shift);
+    const std::vector<int> before = expected;
+    for (int b = 0xFF; b >= 0; b -= 0x33)
+        for (int g = 0xFF; g >= 0; g -= 0x33)
+            for (int r = 0xFF; r >= 0; r -= 0x33)
+                if (std::find(before.begin(), before.end(), r << 16 | g << 8 | b) == before.end())
+                    expected.push_back(r << 16 | g << 8 | b);
+    EXPECT_EQ(Packed(kStandardPalette256), expected);
 }
 
 TEST(StandardPalettes, TwoAndSixteen) {
-    EXPECT_EQ(Of(kStandardPalette2[0]), (Rgb{0, 0, 0}));
-    EXPECT_EQ(Of(kStandardPalette2[1]), (Rgb{255, 255, 255}));
-    const Rgb sixteen[16] = {
-        {0, 0, 0},          {0x80, 0, 0},    {0, 0x80, 0},    {0x80, 0x80, 0},
-        {0, 0, 0x80},       {0x80, 0, 0x80}, {0, 0x80, 0x80}, {0xC0, 0xC0, 0xC0},
-        {0x80, 0x80, 0x80}, {0xFF, 0, 0},    {0, 0xFF, 0},    {0xFF, 0xFF, 0},
-        {0, 0, 0xFF},       {0xFF, 0, 0xFF}, {0, 0xFF, 0xFF}, {0xFF, 0xFF, 0xFF}};
-    for (int i = 0; i < 16; ++i) {
-        EXPECT_EQ(Of(kStandardPalette16[i]), sixteen[i]) << "entry " << i;
-        EXPECT_EQ(kStandardPalette16[i].rgbReserved, 0);
-    }
+    EXPECT_EQ(Packed(kStandardPalette2), (std::vector<int>{0x000000, 0xFFFFFF}));
+    EXPECT_EQ(Packed(kStandardPalette16),
+              (std::vector<int>{0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080,
+                                0x008080, 0xC0C0C0, 0x808080, 0xFF0000, 0x00FF00, 0xFFFF00,
+                                0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF}));
 }

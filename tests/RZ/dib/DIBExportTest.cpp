@@ -1,242 +1,158 @@
 // Pixel maps out as BITMAPINFO blocks and packed DIBs: exact bytes and block
-// sizes, and a pixel-by-pixel oracle built on RZGetKWPixMapPixel.
+// sizes, a pixel-by-pixel oracle built on RZGetKWPixMapPixel, refusals, and
+// what is left when the block cannot be had.
+#include <random>
+#include <tuple>
+#include <utility>
+
 #include <gtest/gtest.h>
 
 #include "DIBTestSupport.h"
+#include "RZ/platform/PointerBlock.h"
 #include "support/LeakCheck.h"
 
-using dibtest::BlockOwner;
-using dibtest::MapOwner;
+using rz::platform::PointerBlock;
+using namespace rztest;
+using namespace dibtest;
 
 namespace {
 
-const BITMAPINFOHEADER& HeaderOf(const char* block) {
-    return *reinterpret_cast<const BITMAPINFOHEADER*>(block);
+ByteVector BytesOf(const void* block, int size) {
+    return ByteVector(static_cast<const unsigned char*>(block),
+                      static_cast<const unsigned char*>(block) + size);
 }
 
-const unsigned char* BytesOf(const void* block) {
-    return static_cast<const unsigned char*>(block);
+// The header and what follows it, as the export writes them: 72 dpi unless
+// told otherwise.
+ByteVector Expected(LONG width, LONG height, int bits, DWORD compression, DWORD sizeImage,
+                    const ByteVector& rest, LONG xPerMetre = 2834, LONG yPerMetre = 2834) {
+    BITMAPINFOHEADER header = DibHeader(width, height, bits, compression, 0, sizeImage);
+    header.biXPelsPerMeter = xPerMetre;
+    header.biYPelsPerMeter = yPerMetre;
+    return Dib(header, {rest});
 }
+
+const ByteVector kBlackWhite = {0, 0, 0, 0, 255, 255, 255, 0};
 
 } // namespace
 
 TEST(CreateBMIFromKWPixMap, DescribesEachPixelTypeWithItsTableAndBlockSize) {
-    struct Case {
-        KWPixelType type;
-        bool bitFields;
-        int blockSize;
-        int bits;
-        DWORD compression;
-    };
-    for (const Case& c :
-         {Case{PixelTypeBlackWhite, true, 52, 1, BI_RGB},
-          Case{PixelTypeGrey, true, 1068, 8, BI_RGB}, Case{PixelTypeARGB, false, 44, 32, BI_RGB},
-          Case{PixelTypeARGB, true, 56, 32, BI_BITFIELDS},
-          Case{PixelTypeARGBDirect, true, 56, 32, BI_BITFIELDS}}) {
-        SCOPED_TRACE(c.blockSize);
-        MapOwner map(RZCreateKWPixMap(10, 7, 96, 300, c.type));
+    // Each table is followed by four spare zero bytes: 52, 1068, 44 and 56 bytes in all.
+    ByteVector blackWhite = kBlackWhite, greyRamp(1024 + 4, 0), masks(12 + 4, 0), none(4, 0);
+    blackWhite.resize(8 + 4, 0);
+    for (int i = 0; i < 1024; ++i) greyRamp[i] = i % 4 == 3 ? 0 : i / 4;
+    masks[1] = masks[6] = masks[11] = 0xFF; // red in byte 1, green in byte 2, blue in byte 3
+    // clang-format off
+    const std::tuple<KWPixelType, bool, int, DWORD, DWORD, const ByteVector&> cases[] = {
+        {PixelTypeBlackWhite, true, 1, BI_RGB, 28, blackWhite}, // type, bit fields asked, bits,
+        {PixelTypeGrey, true, 8, BI_RGB, 84, greyRamp},         // compression, image size, table
+        {PixelTypeARGB, false, 32, BI_RGB, 280, none},
+        {PixelTypeARGB, true, 32, BI_BITFIELDS, 280, masks},
+        {PixelTypeARGBDirect, true, 32, BI_BITFIELDS, 280, masks}};
+    // clang-format on
+    for (const auto& [type, bitFields, bits, compression, sizeImage, table] : cases) {
+        PixMapHandleGuard map(10, 7, 96, 300, type);
         BITMAPINFO* info = nullptr;
-        ASSERT_EQ(CreateBMIFromKWPixMap(map.map, &info, c.bitFields), 0);
-        BlockOwner owner{reinterpret_cast<char*>(info)};
-        const BITMAPINFOHEADER& h = info->bmiHeader;
-        EXPECT_EQ(h.biSize, 40u);
-        EXPECT_EQ(h.biWidth, 10);
-        EXPECT_EQ(h.biHeight, -7);
-        EXPECT_EQ(h.biPlanes, 1);
-        EXPECT_EQ(h.biBitCount, c.bits);
-        EXPECT_EQ(h.biCompression, c.compression);
-        EXPECT_EQ(h.biSizeImage, 7 * RZGetKWPixMapBytesPerRow(map.map));
-        EXPECT_EQ(h.biXPelsPerMeter, 3779);
-        EXPECT_EQ(h.biYPelsPerMeter, 11811);
-        EXPECT_EQ(h.biClrUsed, 0u);
-        EXPECT_EQ(h.biClrImportant, 0u);
-        const unsigned char* table = BytesOf(info) + 40;
-        if (c.type == PixelTypeBlackWhite) {
-            const unsigned char expected[8] = {0, 0, 0, 0, 255, 255, 255, 0};
-            EXPECT_EQ(std::memcmp(table, expected, 8), 0);
-        } else if (c.type == PixelTypeGrey) {
-            for (int i = 0; i < 256; ++i) {
-                const unsigned char expected[4] = {static_cast<unsigned char>(i),
-                                                   static_cast<unsigned char>(i),
-                                                   static_cast<unsigned char>(i), 0};
-                ASSERT_EQ(std::memcmp(table + 4 * i, expected, 4), 0) << i;
-            }
-        } else if (c.bitFields) {
-            const unsigned char masks[12] = {0, 0xFF, 0, 0, 0, 0, 0xFF, 0, 0, 0, 0, 0xFF};
-            EXPECT_EQ(std::memcmp(table, masks, 12), 0);
-        }
-        // The spare bytes at the end of the block are there and zero (an
-        // out-of-block read here is what the sanitizer build catches).
-        for (int i = c.blockSize - 4; i < c.blockSize; ++i) EXPECT_EQ(BytesOf(info)[i], 0) << i;
+        ASSERT_EQ(CreateBMIFromKWPixMap(map(), &info, bitFields), 0);
+        const PointerBlock owner(reinterpret_cast<char*>(info));
+        const ByteVector expected =
+            Expected(10, -7, bits, compression, sizeImage, table, 3779, 11811);
+        ASSERT_EQ(PointerBlockSize(info), int(expected.size())) << type;
+        EXPECT_EQ(BytesOf(info, expected.size()), expected) << type;
     }
-}
-
-TEST(CreateBMIFromKWPixMap, RefusesNullArgumentsWithoutAllocating) {
-    MapOwner map(RZCreateKWPixMap(2, 2, 72, 72, PixelTypeARGB));
-    EXPECT_EQ(CreateBMIFromKWPixMap(map.map, nullptr, false), RZErrFailed);
-    BITMAPINFO* info = reinterpret_cast<BITMAPINFO*>(&map); // any non-null value
-    EXPECT_EQ(CreateBMIFromKWPixMap(nullptr, &info, false), RZErrFailed);
-    EXPECT_EQ(info, nullptr);
-    KWPixMap* nullRecord = nullptr;
-    EXPECT_EQ(CreateBMIFromKWPixMap(&nullRecord, &info, true), RZErrFailed);
-}
-
-TEST(CreateBMIFromKWPixMap, PassesOnTheAllocatorsCodeWhenTheBlockCannotBeHad) {
-    MapOwner map(RZCreateKWPixMap(5, 5, 72, 72, PixelTypeGrey));
-    BITMAPINFO* info = nullptr;
-    short result = 0;
-    const int allocations = rztest::SweepAllocationFailures(
-        [&] {
-            result = CreateBMIFromKWPixMap(map.map, &info, false);
-            BlockOwner owner{reinterpret_cast<char*>(info)};
-        },
-        [&](int) {
-            EXPECT_EQ(result, BMError());
-            EXPECT_NE(result, 0);
-            EXPECT_EQ(info, nullptr);
-        });
-    EXPECT_EQ(allocations, 1);
 }
 
 TEST(RZKWPixMap2DIB, ExportsAOneBitMapWithPaddedRowsBottomUp) {
-    MapOwner map(RZCreateKWPixMap(10, 3, 72, 72, PixelTypeBlackWhite));
+    PixMapHandleGuard map(10, 3, 72, 72, PixelTypeBlackWhite);
     for (int y = 0; y < 3; ++y) {
-        unsigned char* row = dibtest::Row(map.map, y);
-        row[0] = static_cast<unsigned char>(0x10 + y);
-        row[1] = static_cast<unsigned char>(0xC0 | y); // bits past the width are copied as they are
-        row[2] = row[3] = 0xEE;                        // padding of the map is not
+        unsigned char* row = Row(map(), y);
+        row[0] = 0x10 + y;
+        row[1] = 0xC0 | y;      // bits past the width are copied as they are
+        row[2] = row[3] = 0xEE; // the map's padding is not
     }
-    BlockOwner dib;
-    unsigned int size = 0;
-    ASSERT_EQ(RZKWPixMap2DIB(map.map, nullptr, &dib.block, &size), 0);
-    ASSERT_EQ(size, 40u + 8 + 4 * 3);
-    const BITMAPINFOHEADER& h = HeaderOf(dib.block);
-    EXPECT_EQ(h.biWidth, 10);
-    EXPECT_EQ(h.biHeight, 3);
-    EXPECT_EQ(h.biBitCount, 1);
-    EXPECT_EQ(h.biCompression, static_cast<DWORD>(BI_RGB));
-    EXPECT_EQ(h.biSizeImage, 12u);
-    EXPECT_EQ(h.biXPelsPerMeter, 2834);
-    EXPECT_EQ(h.biYPelsPerMeter, 2834);
-    const unsigned char* bytes = BytesOf(dib.block);
-    const unsigned char table[8] = {0, 0, 0, 0, 255, 255, 255, 0};
-    EXPECT_EQ(std::memcmp(bytes + 40, table, 8), 0);
-    // Stored row 0 is the bottom map row (2).
-    const unsigned char rows[12] = {0x12, 0xC2, 0, 0, 0x11, 0xC1, 0, 0, 0x10, 0xC0, 0, 0};
-    EXPECT_EQ(std::memcmp(bytes + 48, rows, 12), 0);
-}
-
-TEST(RZKWPixMap2DIB, ReversesThirtyTwoBitPixelsAndCopiesRectangles) {
-    MapOwner map(RZCreateKWPixMap(8, 6, 72, 72, PixelTypeARGB));
-    for (int y = 0; y < 6; ++y)
-        for (int x = 0; x < 8; ++x) {
-            const unsigned char c[4] = {
-                static_cast<unsigned char>(0x10 + x), static_cast<unsigned char>(0x20 + y),
-                static_cast<unsigned char>(0x30 + x + y), static_cast<unsigned char>(0x40 + x * y)};
-            RZSetKWPixMapPixel(map.map, x, y, c);
-        }
-    const KWRect rect{2, 3, 5, 7};
-    BlockOwner dib;
-    unsigned int size = 0;
-    ASSERT_EQ(RZKWPixMap2DIB(map.map, &rect, &dib.block, &size), 0);
-    ASSERT_EQ(size, 40u + 4 * 4 * 3);
-    EXPECT_EQ(HeaderOf(dib.block).biWidth, 4);
-    EXPECT_EQ(HeaderOf(dib.block).biHeight, 3);
-    EXPECT_EQ(HeaderOf(dib.block).biBitCount, 32);
-    EXPECT_EQ(HeaderOf(dib.block).biSizeImage, 48u);
-    // The last stored row holds map row 2, columns 3 to 6, as B G R A.
-    const unsigned char* last = BytesOf(dib.block) + 40 + 2 * 16;
-    for (int i = 0; i < 4; ++i) {
-        const int x = 3 + i;
-        const unsigned char expected[4] = {static_cast<unsigned char>(0x40 + x * 2),
-                                           static_cast<unsigned char>(0x30 + x + 2), 0x22,
-                                           static_cast<unsigned char>(0x10 + x)};
-        EXPECT_EQ(std::memcmp(last + 4 * i, expected, 4), 0) << i;
+    // Stored row 0 is the bottom map row (2). A rectangle of height 0 gives
+    // the header and the table, no rows.
+    const ByteVector rows = {0x12, 0xC2, 0, 0, 0x11, 0xC1, 0, 0, 0x10, 0xC0, 0, 0};
+    const KWRect whole{0, 0, 3, 10}, flat{2, 0, 2, 10};
+    for (const auto& [rect, expected] :
+         {std::pair(whole, Expected(10, 3, 1, BI_RGB, 12, Dib(kBlackWhite, {rows}))),
+          std::pair(flat, Expected(10, 0, 1, BI_RGB, 0, kBlackWhite))}) {
+        PointerBlock dib;
+        unsigned int size = 0;
+        ASSERT_EQ(RZKWPixMap2DIB(map(), &rect, dib.Out(), &size), 0);
+        ASSERT_EQ(size, expected.size());
+        EXPECT_EQ(BytesOf(dib.Get(), size), expected);
     }
 }
 
 TEST(RZKWPixMap2DIB, MatchesAPixelOracleForEveryTypeAndRectangle) {
     std::mt19937 random(7);
-    for (KWPixelType type :
-         {PixelTypeARGB, PixelTypeARGBDirect, PixelTypeBlackWhite, PixelTypeGrey})
-        for (int round = 0; round < 20; ++round) {
-            const int width = 1 + static_cast<int>(random() % 70);
-            const int height = 1 + static_cast<int>(random() % 9);
-            MapOwner map(RZCreateKWPixMap(width, height, 72, 72, type));
-            dibtest::Randomise(map.map, random);
-            KWRect rect{static_cast<std::int32_t>(random() % height), 0, 0, 0};
-            rect.bottom = rect.top + static_cast<std::int32_t>(random() % (height - rect.top + 1));
-            rect.left = static_cast<std::int32_t>(random() % width);
-            if (type == PixelTypeBlackWhite) rect.left &= ~7; // bits are not shifted
-            rect.right = rect.left + static_cast<std::int32_t>(random() % (width - rect.left + 1));
-            BlockOwner dib;
-            unsigned int size = 0;
-            ASSERT_EQ(RZKWPixMap2DIB(map.map, &rect, &dib.block, &size), 0);
-            const int bits = RZGetKWPixMapPixelSize(map.map);
-            const int w = rect.right - rect.left, h = rect.bottom - rect.top;
-            const int rowBytes = (w * bits + 31) / 32 * 4;
-            const int table = bits == 1 ? 8 : bits == 8 ? 1024 : 0;
-            ASSERT_EQ(size, static_cast<unsigned>(40 + table + rowBytes * h));
-            const unsigned char* pixels = BytesOf(dib.block) + 40 + table;
-            for (int i = 0; i < h; ++i) {
-                const unsigned char* row = pixels + (h - 1 - i) * rowBytes;
-                for (int x = 0; x < w; ++x) {
-                    const auto c = dibtest::Pixel(map.map, rect.left + x, rect.top + i);
-                    if (bits == 32) {
-                        const unsigned char expected[4] = {c[3], c[2], c[1], c[0]};
-                        ASSERT_EQ(std::memcmp(row + 4 * x, expected, 4), 0);
-                    } else if (bits == 8) {
-                        ASSERT_EQ(row[x], c[1]);
-                    } else {
-                        ASSERT_EQ((row[x / 8] >> (7 - x % 8)) & 1, c[1] ? 1 : 0);
-                    }
-                }
-                const int used = bits == 1 ? (w + 7) / 8 : w * bits / 8;
-                for (int b = used; b < rowBytes; ++b) ASSERT_EQ(row[b], 0) << "padding";
-            }
+    for (int round = 0; round < 80; ++round) {
+        const auto type = KWPixelType(round % 4);
+        const int width = 1 + random() % 70, height = 1 + random() % 9;
+        PixMapHandleGuard map(width, height, 72, 72, type);
+        Randomise(map(), random);
+        KWRect rect{int(random() % height), int(random() % width), 0, 0};
+        if (type == PixelTypeBlackWhite) rect.left &= ~7; // bits are not shifted
+        rect.bottom = rect.top + random() % (height - rect.top + 1);
+        rect.right = rect.left + random() % (width - rect.left + 1);
+        PointerBlock dib;
+        ASSERT_EQ(RZKWPixMap2DIB(map(), &rect, dib.Out(), nullptr), 0);
+        const int bits = type == PixelTypeBlackWhite ? 1 : type == PixelTypeGrey ? 8 : 32;
+        const int w = rect.right - rect.left, h = rect.bottom - rect.top,
+                  rowBytes = DibRowBytes(w, bits);
+        const auto* pixels = dib.As<unsigned char>() + 40 + (bits == 1 ? 8 : bits == 8 ? 1024 : 0);
+        for (int i = 0; i < w * h; ++i) {
+            const int x = i % w, y = i / w;
+            const unsigned char* row = pixels + (h - 1 - y) * rowBytes;
+            // The DIB's pixel as the getter expands it.
+            const auto v = static_cast<unsigned char>(
+                bits == 8 ? row[x] : (row[x / 8] >> (7 - x % 8) & 1) * 255);
+            const unsigned char* p = row + 4 * x * (bits / 32);
+            const Colour fromDib = bits == 32 ? Colour{p[3], p[2], p[1], p[0]} : Colour{0, v, v, v};
+            ASSERT_EQ(fromDib, Pixel(map(), rect.left + x, rect.top + y)) << x << "," << y;
         }
-}
-
-TEST(RZKWPixMap2DIB, ExportsEmptyRectanglesAsBlocksWithoutRows) {
-    MapOwner map(RZCreateKWPixMap(4, 4, 72, 72, PixelTypeGrey));
-    const KWRect flat{2, 0, 2, 4};
-    BlockOwner dib;
-    unsigned int size = 0;
-    ASSERT_EQ(RZKWPixMap2DIB(map.map, &flat, &dib.block, &size), 0);
-    EXPECT_EQ(size, 40u + 1024);
-    EXPECT_EQ(HeaderOf(dib.block).biHeight, 0);
-    EXPECT_EQ(HeaderOf(dib.block).biSizeImage, 0u);
-}
-
-TEST(RZKWPixMap2DIB, RefusesNullArgumentsAndRectanglesOutsideTheMap) {
-    MapOwner map(RZCreateKWPixMap(4, 4, 72, 72, PixelTypeARGB));
-    char* dib = reinterpret_cast<char*>(&map);
-    EXPECT_EQ(RZKWPixMap2DIB(nullptr, nullptr, &dib, nullptr), RZErrFailed);
-    EXPECT_EQ(dib, nullptr);
-    EXPECT_EQ(RZKWPixMap2DIB(map.map, nullptr, nullptr, nullptr), RZErrFailed);
-    for (const KWRect& rect : {KWRect{0, 0, 5, 4}, KWRect{0, 0, 4, 5}, KWRect{-1, 0, 4, 4},
-                               KWRect{0, -1, 4, 4}, KWRect{3, 0, 2, 4}, KWRect{0, 3, 4, 2}}) {
-        EXPECT_EQ(RZKWPixMap2DIB(map.map, &rect, &dib, nullptr), RZErrFailed);
-        EXPECT_EQ(dib, nullptr);
+        const int used = bits == 1 ? (w + 7) / 8 : w * bits / 8; // the padding stays zero
+        for (int y = 0; y < h; ++y)
+            ASSERT_EQ(BytesOf(pixels + y * rowBytes + used, rowBytes - used),
+                      ByteVector(rowBytes - used, 0));
     }
 }
 
-TEST(RZKWPixMap2DIB, LeavesNothingBehindWhenTheBlockCannotBeHad) {
-    MapOwner map(RZCreateKWPixMap(9, 9, 72, 72, PixelTypeARGB));
-    char* dib = nullptr;
-    unsigned int size = 12345;
-    short result = 0;
-    const int allocations = rztest::SweepAllocationFailures(
-        [&] {
-            size = 12345;
-            result = RZKWPixMap2DIB(map.map, nullptr, &dib, &size);
-            BlockOwner owner{dib};
-        },
-        [&](int) {
-            EXPECT_EQ(result, BMError());
-            EXPECT_NE(result, 0);
-            EXPECT_EQ(dib, nullptr);
-            EXPECT_EQ(size, 12345u);
-        });
-    EXPECT_EQ(allocations, 1);
+TEST(DIBExport, RefusesBadArgumentsAndPassesOnTheAllocatorsCode) {
+    PixMapHandleGuard map(9, 9, 72, 72, PixelTypeGrey);
+    KWPixMap* nullRecord = nullptr;
+    char* dib = reinterpret_cast<char*>(&map); // any non-null value
+    BITMAPINFO* info = reinterpret_cast<BITMAPINFO*>(&map);
+    EXPECT_EQ(CreateBMIFromKWPixMap(map(), nullptr, false), RZErrFailed);
+    EXPECT_EQ(CreateBMIFromKWPixMap(nullptr, &info, false), RZErrFailed);
+    EXPECT_EQ(info, nullptr);
+    EXPECT_EQ(CreateBMIFromKWPixMap(&nullRecord, &info, true), RZErrFailed);
+    EXPECT_EQ(RZKWPixMap2DIB(map(), nullptr, nullptr, nullptr), RZErrFailed);
+    for (const KWRect& rect : {KWRect{0, 0, 10, 9}, KWRect{0, 0, 9, 10}, KWRect{-1, 0, 9, 9},
+                               KWRect{0, -1, 9, 9}, KWRect{3, 0, 2, 9}, KWRect{0, 3, 9, 2}}) {
+        EXPECT_EQ(RZKWPixMap2DIB(map(), &rect, &dib, nullptr) +
+                      RZKWPixMap2DIB(nullptr, &rect, &dib, nullptr),
+                  2 * RZErrFailed);
+        EXPECT_EQ(dib, nullptr);
+        dib = reinterpret_cast<char*>(&map);
+    }
+    // One allocation each: the BITMAPINFO block, then the DIB block.
+    unsigned int size = 0;
+    short bmiResult = 0, dibResult = 0;
+    const auto exportBoth = [&] {
+        size = 12345;
+        bmiResult = CreateBMIFromKWPixMap(map(), &info, false);
+        const PointerBlock bmiOwner(reinterpret_cast<char*>(info));
+        dibResult = RZKWPixMap2DIB(map(), nullptr, &dib, &size);
+        const PointerBlock dibOwner(dib);
+    };
+    const auto check = [&](int failedAt) {
+        EXPECT_EQ(std::pair(bmiResult, info == nullptr),
+                  std::pair(short(failedAt == 1 ? kBMErrOutOfMemory : 0), failedAt == 1));
+        EXPECT_EQ(std::pair(dibResult, dib == nullptr),
+                  std::pair(short(failedAt == 2 ? kBMErrOutOfMemory : 0), failedAt == 2));
+        EXPECT_EQ(size, failedAt == 2 ? 12345u : 40u + 1024 + 9 * 12);
+    };
+    EXPECT_EQ(SweepAllocationFailures(exportBoth, check), 2);
 }

@@ -1,0 +1,254 @@
+// GDI+ as the library uses it: bitmaps over caller memory in every pixel
+// format, clones of derived bitmaps, drawing into memory DCs and bitmaps.
+// Moves that land every source pixel on exactly one target pixel (quarter
+// turns, mirrors, whole-pixel offsets), colour matrices and source copy agree
+// to the byte; resampling filters may differ, so the real GDI+ is held to
+// properties every sound filter meets and ours to its exact values as well.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <string>
+
+#include "platform/GdiFixtures.h"
+
+using namespace rztest;
+using namespace Gdiplus;
+
+namespace {
+
+// Whether `got` shows `want`: the real GDI+ clears the colour of fully
+// transparent pixels, ours keeps it.
+bool Shows(std::uint32_t got, std::uint32_t want) {
+    return kSoftGdi || want >> 24 != 0 ? got == want : got >> 24 == 0;
+}
+
+unsigned HexAt(const char* digits, std::size_t at, std::size_t count) {
+    return unsigned(std::stoul(std::string(digits + at, count), nullptr, 16));
+}
+
+// Four pixels of a format: their bytes and the ARGB colours they stand for,
+// in hex. Writable formats are written by drawing kColours, the others read.
+constexpr std::uint32_t kColours[4] = {0xFFFF8040u, 0xFF0812F7u, 0x80FF8040u, 0x7F7F0101u};
+enum : unsigned {
+    W = 1, // written by drawing
+    R = 2, // the colours read back are ours only (Wine converts otherwise)
+    O = 4, // ours only: a format the library never hands to GDI+
+};
+constexpr PixelFormat kPremultiplied = PixelFormat32bppPARGB;
+const struct {
+    PixelFormat format;
+    const char *bytes, *argb;
+    unsigned flags;
+} kFormats[] = {
+    {PixelFormat1bppIndexed, "A0", "80445566FF11223380445566FF112233", 0},
+    {PixelFormat8bppIndexed, "03000201", "00ABCDEFFF112233FF77889980445566", 0},
+    {PixelFormat16bppARGB1555, "08FE5E8408FE003C", "FFFF8442FF0810F7FFFF8442007B0000", W | R},
+    {kPremultiplied, "4080FFFFF71208FF2040808000003F7F", "FFFF8040FF0812F780FF80407F7E0000", W | R},
+    {kPremultiplied, "112233330101010100000000000000FF", "33FFAA5501FFFFFF00000000FF000000", O},
+};
+
+TEST(GdiPlusBitmaps, FormatsAreReadAndWrittenInPlace) {
+    struct {
+        ColorPalette head;
+        ARGB more[3];
+    } palette{{PaletteFlagsHasAlpha, 4, {0xFF112233u}}, {0x80445566u, 0xFF778899u, 0x00ABCDEFu}};
+    ArgbBitmap colours(4, 1);
+    std::copy(kColours, kColours + 3, colours.pixels.begin()); // and the last one set
+    ASSERT_EQ(colours.bitmap.SetPixel(3, 0, Color(kColours[3])), Ok);
+    for (const auto& c : kFormats) {
+        if (!kSoftGdi && (c.flags & O) != 0) continue;
+        SCOPED_TRACE(testing::Message() << std::hex << "format " << c.format);
+        const std::size_t size = std::strlen(c.bytes) / 8; // bytes per pixel
+        std::vector<unsigned char> memory(32, 0);
+        for (std::size_t k = 0; (c.flags & W) == 0 && k < std::strlen(c.bytes) / 2; ++k)
+            memory[k] = static_cast<unsigned char>(HexAt(c.bytes, 2 * k, 2));
+        Bitmap bitmap(4, 1, 32, c.format, memory.data());
+        EXPECT_EQ(bitmap.GetPixelFormat(), c.format);
+        EXPECT_TRUE((c.format & PixelFormatIndexed) == 0 ||
+                    (bitmap.SetPalette(&palette.head) == Ok &&
+                     bitmap.GetPaletteSize() == int(sizeof palette)));
+        Graphics graphics(&bitmap);
+        EXPECT_TRUE((c.flags & W) == 0 || Draw(graphics, colours.bitmap, Rect(0, 0, 4, 1)) == Ok);
+        ArgbBitmap shown(4, 1);
+        ASSERT_EQ(Draw(shown, bitmap, Rect(0, 0, 4, 1)), Ok);
+        for (std::size_t i = 0; i < 4; ++i) {
+            for (std::size_t k = i * size; (c.flags & W) != 0 && k < i * size + size; ++k)
+                EXPECT_EQ(memory[k], HexAt(c.bytes, 2 * k, 2)) << "byte " << k;
+            EXPECT_TRUE((!kSoftGdi && (c.flags & R) != 0) ||
+                        Shows(shown.pixels[i], HexAt(c.argb, 8 * i, 8)))
+                << "pixel " << i;
+        }
+    }
+}
+
+// A bitmap class of the caller's, as the library derives one.
+struct OwningBitmap : Bitmap {
+    OwningBitmap(std::uint32_t* memory, bool* destroyed)
+        : Bitmap(4, 2, 16, PixelFormat32bppARGB, reinterpret_cast<BYTE*>(memory)), gone(destroyed) {
+    }
+    ~OwningBitmap() override { *gone = true; }
+    bool* gone;
+};
+
+// A clone of a caller's derived bitmap, drawn into memory DCs of every depth.
+TEST(GdiPlusTargets, DrawsClonesIntoDeviceContextsOfEveryDepth) {
+    // Colours of the sections' table, which indexed targets find exactly.
+    const DibInfo table(1, 1, 8);
+    std::uint32_t colours[8];
+    for (unsigned i = 0; i < 8; ++i) colours[i] = 0xFF000000u | table.Colour(i % 2 ? 1 + i : 0);
+    bool destroyed = false;
+    Image* original = new OwningBitmap(colours, &destroyed);
+    Image* clone = original->Clone();
+    delete original;
+    ASSERT_TRUE(clone != nullptr && destroyed);
+    std::fill(colours, colours + 8, 0u); // the clone has pixels of its own
+    for (int bits : {1, 4, 8, 16, 24, 32}) {
+        SCOPED_TRACE(testing::Message() << bits << " bits");
+        Section s(4, 2, bits);
+        Graphics graphics(s.dc);
+        ASSERT_EQ(Draw(graphics, *clone, Rect(0, 0, 4, 2)), Ok);
+        for (int i = 0; i < 8; i += bits == 1 ? 2 : 1) { // 1 bit: only entries 0 and 1 there
+            const std::uint32_t c = table.Colour(i % 2 ? 1 + unsigned(i) : 0);
+            EXPECT_EQ(s.Colour(i % 4, i / 4), bits == 16 ? (c & 0xF8F8F8) | (c >> 5 & 0x70707) : c);
+            // Ours draws opaque into the unused byte of 32 bits.
+            EXPECT_TRUE(!kSoftGdi || bits != 32 || s.Raw(i % 4, i / 4) >> 24 == 0xFF);
+        }
+    }
+    delete clone;
+}
+
+// Wine's GDI+ maps pixels through a reversing transform one pixel further
+// along each reversed axis than ours (it takes pixel centres on whole
+// coordinates), leaving the first line transparent and cutting off the last.
+// There every inner pixel moves by one common displacement, 0 or 1 pixel
+// along reversed axes only; ours moves every pixel exactly.
+TEST(GdiPlusDraw, QuarterTurnsAndMirrorsMoveWholePixels) {
+    constexpr int kW = 5, kH = 4, kMargin = 3, kSide = kW + 2 * kMargin;
+    constexpr std::uint32_t kBackground = 0x5A6B7C8Du;
+    const std::uint32_t alphas[] = {0xFF, 0x80, 0xFF, 0x00, 0x01, 0xFE, 0xFF};
+    ArgbBitmap source(kW, kH);
+    for (unsigned i = 0; i < kW * kH; ++i)
+        source.pixels[i] = alphas[i % 7] << 24 | (0x9E3779B9u * (i + 1) >> 8);
+    for (int quarter = 0; quarter < 4; ++quarter)
+        for (float mirror : {1.0f, -1.0f})
+            for (auto mode : {InterpolationModeNearestNeighbor, InterpolationModeBilinear,
+                              InterpolationModeBicubic, InterpolationModeHighQualityBicubic}) {
+                SCOPED_TRACE(testing::Message() << quarter << " turns, " << mirror << ", " << mode);
+                // As rotation callers make it: from the float cosine and sine.
+                const double angle = quarter * std::numbers::pi / 2;
+                const float c = float(std::cos(angle)), s = float(std::sin(angle));
+                DrawSettings settings{.interpolation = mode, .m = {mirror * c, mirror * s, -s, c}};
+                float* m = settings.m;
+                m[4] = kMargin - std::min(0.0f, m[0] * kW) - std::min(0.0f, m[2] * kH);
+                m[5] = kMargin - std::min(0.0f, m[1] * kW) - std::min(0.0f, m[3] * kH);
+                ArgbBitmap target(kSide, kSide, kBackground);
+                ASSERT_EQ(Draw(target, source.bitmap, Rect(0, 0, kW, kH), settings), Ok);
+                const int rx = m[0] + m[2] < 0, ry = m[1] + m[3] < 0; // reversed axes
+                auto matches = [&](int shift, int inset) {
+                    for (int y = inset; y < kH - inset; ++y)
+                        for (int x = inset; x < kW - inset; ++x) {
+                            const float u = float(x) + 0.5f, v = float(y) + 0.5f;
+                            const int tx = int(std::floor(m[0] * u + m[2] * v + m[4])) + rx * shift;
+                            const int ty = int(std::floor(m[1] * u + m[3] * v + m[5])) + ry * shift;
+                            if (!Shows(target.At(tx, ty), source.At(x, y))) return false;
+                        }
+                    return true;
+                };
+                EXPECT_TRUE(matches(0, kSoftGdi ? 0 : 1) || (!kSoftGdi && matches(1, 1)))
+                    << "moved";
+                // No more pixels change than the rectangle holds.
+                EXPECT_EQ(std::count_if(target.pixels.begin(), target.pixels.end(),
+                                        [&](std::uint32_t p) { return p != kBackground; }),
+                          kW * kH);
+            }
+    // Wholly beyond the right edge, level with the target: nothing drawn.
+    ArgbBitmap beside(4, 4, kBackground);
+    ASSERT_EQ(Draw(beside, source.bitmap, Rect(6, 1, kW, kH)), Ok);
+    for (auto p : beside.pixels) EXPECT_EQ(p, kBackground);
+}
+
+TEST(GdiPlusDraw, ColourMatricesApplyToTheSourceAndClampTheirResults) {
+    // Blue becomes red, red three times blue less half its range (clamped),
+    // alpha a constant 1 (opaque). A matrix for text is not drawn with, nor
+    // a transform once reset.
+    const ColorMatrix bitmapMatrix = {
+        {{0, 0, 1, 0, 0}, {0, 1, 0, 0, 0}, {3, 0, 0, 0, 0}, {0, 0, 0, 0, 0}, {-0.5f, 0, 0, 1, 1}}};
+    const ColorMatrix textMatrix = {};
+    ArgbBitmap source(7, 2), target(7, 2, 0x01020304u);
+    for (unsigned i = 0; i < 14; ++i) source.pixels[i] = 0x10000000u | 0x9E3779B9u * (i + 1);
+    ImageAttributes attributes;
+    ASSERT_TRUE(
+        attributes.SetColorMatrix(&bitmapMatrix) == Ok &&
+        attributes.SetColorMatrix(&textMatrix, ColorMatrixFlagsDefault, ColorAdjustTypeText) == Ok);
+    Graphics graphics(&target.bitmap);
+    const Matrix tripled(3, 0, 0, 3, 0, 0);
+    graphics.SetTransform(&tripled);
+    graphics.ResetTransform();
+    graphics.SetCompositingMode(CompositingModeSourceCopy);
+    graphics.DrawImage(&source.bitmap, RectF(0, 0, 7, 2), 0, 0, 7, 2, UnitPixel, &attributes);
+    for (std::size_t i = 0; i < 14; ++i) {
+        const std::uint32_t s = source.pixels[i], t = target.pixels[i];
+        EXPECT_EQ(t & 0xFF00FFFF, 0xFF000000u | (s & 0xFF00) | Channel(s, 16)) << std::hex << s;
+        // 127.5 rounds up in ours, down in Wine's.
+        EXPECT_NEAR(Channel(t, 16), std::clamp(3 * int(Channel(s, 0)) - 127, 0, 255),
+                    kSoftGdi ? 0 : 1);
+    }
+}
+
+// Textbook source-over on straight (non-premultiplied) colour, in real numbers.
+TEST(GdiPlusDraw, SourceOverFollowsTheTextbookFormula) {
+    for (std::uint32_t b : {0xFF000000u, 0xFFFFFFFFu, 0xFFC86432u, 0xC0808040u, 0x80204060u, 0u})
+        for (std::uint32_t f :
+             {0x80FF4010u, 0x7F00FFFFu, 0x800AC85Au, 0x40FF0000u, 0xFF010203u, 0x00FFFFFFu}) {
+            SCOPED_TRACE(testing::Message() << std::hex << f << " over " << b);
+            ArgbBitmap source(2, 2, f), target(4, 4, b);
+            ASSERT_EQ(Draw(target, source.bitmap, Rect(1, 1, 2, 2),
+                           {.compositing = CompositingModeSourceOver}),
+                      Ok);
+            const double as = Channel(f, 24) / 255.0, ad = Channel(b, 24) / 255.0;
+            const double a = as + ad * (1 - as);
+            const std::uint32_t got = target.At(1, 2);
+            EXPECT_NEAR(Channel(got, 24), a * 255, kSoftGdi ? 0.51 : 1.0);
+            for (int shift : {0, 8, 16})
+                EXPECT_NEAR(Channel(got, shift) * a,
+                            Channel(f, shift) * as + Channel(b, shift) * ad * (1 - as), a);
+        }
+}
+
+// Edges are mirrored (tile flip): the image stays opaque and its ends keep their values.
+TEST(GdiPlusFilters, DoublingAStepEdgeIsMonotoneAndInRange) {
+    ArgbBitmap source(8, 4, 0xFF000000u), target(16, 8);
+    for (int i = 0; i < 32; ++i) source.pixels[std::size_t(i)] |= i % 8 < 4 ? 0 : 0xFFFFFF;
+    ASSERT_EQ(Draw(target, source.bitmap, Rect(0, 0, 16, 8)), Ok);
+    for (int y = 0; y < 8; ++y) {
+        int intermediate = 0;
+        for (int x = 0; x < 16; ++x) {
+            const std::uint32_t p = target.At(x, y);
+            EXPECT_EQ(p, 0xFF000000u | (p & 0xFF) * 0x010101u) << "opaque grey at " << x;
+            EXPECT_GE(p & 0xFF, x > 0 ? target.At(x - 1, y) & 0xFF : 0) << "at " << x;
+            intermediate += (p & 0xFF) > 0 && (p & 0xFF) < 255;
+        }
+        EXPECT_GE(intermediate, kSoftGdi ? 2 : 1) << "an interpolated edge, not a hard step";
+        EXPECT_TRUE(Channel(target.At(0, y), 0) <= (kSoftGdi ? 0 : 2) &&
+                    Channel(target.At(15, y), 0) >= (kSoftGdi ? 255 : 253));
+        // The edge stays within a pixel of the middle.
+        EXPECT_TRUE(Channel(target.At(6, y), 0) <= 127 && Channel(target.At(9, y), 0) >= 128);
+    }
+}
+
+// Ours averages the pattern to mid grey; Wine's GDI+ samples it without
+// averaging (all white). Common ground: no pattern survives, no colour appears.
+TEST(GdiPlusFilters, ShrinkingACheckerboardLeavesNoPattern) {
+    ArgbBitmap source(32, 32, 0xFF000000u), target(8, 8);
+    for (int i = 0; i < 32 * 32; ++i) source.pixels[std::size_t(i)] |= (i + i / 32) % 2 * 0xFFFFFF;
+    ASSERT_EQ(Draw(target, source.bitmap, Rect(0, 0, 8, 8)), Ok);
+    for (auto p : target.pixels) {
+        EXPECT_EQ(p, 0xFF000000u | (p & 0xFF) * 0x010101u);
+        EXPECT_NEAR(int(Channel(p, 0)), int(Channel(target.pixels[0], 0)), 8);
+        EXPECT_TRUE(!kSoftGdi || std::fabs(Channel(p, 0) - 127.5) <= 6) << "mid grey";
+    }
+}
+
+} // namespace
