@@ -9,6 +9,7 @@
 #include "RZ/KWPixMap"
 #include "RZ/platform/GdiResources.h"
 #include "RZ/platform/PointerBlock.h"
+#include "platform/GdiFixtures.h"
 #include "support/Dibs.h"
 #include "support/LeakCheck.h"
 #include "support/PixMaps.h"
@@ -34,34 +35,17 @@ std::int64_t LiveGdiObjects() {
 }
 #endif
 
-// Colour (0x00RRGGBB) of pixel (x, y) of a packed DIB, its rows bottom-up.
+// Colour (0x00RRGGBB) of pixel (x, y) of a packed DIB, its rows bottom-up:
+// through its colour table, or its default bit fields.
 std::uint32_t DibColour(const char* dib, int x, int y) {
     const auto& h = *reinterpret_cast<const BITMAPINFOHEADER*>(dib);
-    const int table = h.biBitCount <= 8 ? 4 << h.biBitCount : 0;
-    const auto* row =
-        reinterpret_cast<const unsigned char*>(dib) + 40 + table +
-        std::size_t(h.biHeight - 1 - y) * rztest::DibRowBytes(h.biWidth, h.biBitCount);
-    auto entry = [&](unsigned index) {
-        const auto* q = reinterpret_cast<const RGBQUAD*>(dib + 40) + index;
-        return std::uint32_t(q->rgbRed) << 16 | q->rgbGreen << 8 | q->rgbBlue;
-    };
-    switch (h.biBitCount) {
-    case 1:
-        return entry((row[x / 8] >> (7 - x % 8)) & 1);
-    case 4:
-        return entry(x % 2 ? row[x / 2] & 15 : row[x / 2] >> 4);
-    case 8:
-        return entry(row[x]);
-    case 16: {
-        const unsigned v = row[2 * x] | row[2 * x + 1] << 8;
-        auto five = [&](int shift) { return ((v >> shift & 31) << 3) | ((v >> shift & 31) >> 2); };
-        return five(10) << 16 | five(5) << 8 | five(0);
-    }
-    default: {
-        const unsigned char* p = row + x * (h.biBitCount / 8);
-        return std::uint32_t(p[2]) << 16 | p[1] << 8 | p[0];
-    }
-    }
+    rztest::DibInfo info(h.biWidth, h.biHeight, h.biBitCount);
+    if (h.biBitCount <= 8) std::memcpy(info.colours, dib + 40, 4u << h.biBitCount);
+    const auto* rows = reinterpret_cast<const unsigned char*>(dib) + 40 +
+                       (h.biBitCount <= 8 ? 4 << h.biBitCount : 0);
+    const int stride = rztest::DibRowBytes(h.biWidth, h.biBitCount);
+    return info.Colour(
+        rztest::RawPixel(rows + std::size_t(h.biHeight - 1 - y) * stride, h.biBitCount, x));
 }
 
 // A device bitmap of the given depth, filled with bytes that vary from pixel

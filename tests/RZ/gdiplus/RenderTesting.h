@@ -95,6 +95,27 @@ inline ::testing::AssertionResult Matches(KWPixMap** after, KWPixMap** before,
     return ::testing::AssertionSuccess();
 }
 
+inline Want Unchanged(int, int) {
+    return Kept();
+}
+
+// A patterned target and a copy of it as it was, for pixel-by-pixel checks.
+class Scene {
+public:
+    Scene(int width, int height, int type)
+        : target_(Patterned(width, height, type)), before_(CopyOf(target_())) {}
+    KWPixMap** Target() { return target_(); }
+    Colour Before(int x, int y) { return rztest::Pixel(before_(), x, y); }
+    ::testing::AssertionResult Check(const std::function<Want(int x, int y)>& want) {
+        return Matches(target_(), before_(), want);
+    }
+    // The target as it was before any draw.
+    void Reset() { target_ = PixMapHandleGuard(CopyOf(before_())); }
+
+private:
+    PixMapHandleGuard target_, before_;
+};
+
 // Textbook source-over of straight alpha colours, rounded.
 inline Colour SourceOver(Colour s, Colour d) {
     const double as = s[0] / 255.0, ad = d[0] / 255.0, a = as + ad * (1 - as);
