@@ -30,4 +30,11 @@ private:
 int SweepAllocationFailures(const std::function<void()>& operation,
                             const std::function<void(int failedAt)>& check);
 
+// The same for our software GDI: operation runs with each creation of a GDI
+// or GDI+ object failing in turn, check(failedAt) after each failing run, and
+// every run must leave no GDI or GDI+ object behind. Returns the number of
+// creations. With the real GDI (Windows) it runs once, unfailed, and gives 0.
+int SweepCreationFailures(const std::function<void()>& operation,
+                          const std::function<void(int failedAt)>& check);
+
 } // namespace rztest

@@ -3,10 +3,9 @@
 // draw that replaces or blends; clipping in proportion; failures.
 #include <vector>
 
-#include "RZ/platform/GdiResources.h"
 #include "RZ/platform/PointerBlock.h"
 #include "RenderTesting.h"
-#include "support/Dibs.h"
+#include "platform/GdiFixtures.h"
 #include "support/LeakCheck.h"
 
 namespace {
@@ -17,34 +16,19 @@ using Colours = std::vector<std::uint32_t>;
 
 constexpr int kWidth = 16, kHeight = 12;
 
-short Draw(HDC dc, KWPixMap** map, KWRect source, KWRect target, int useAlpha,
-           unsigned char dither = 1) {
-    return RZDrawKWPixMapPartOnHDC(dc, map, &source, &target, dither, 0, useAlpha);
+short Draw(HDC dc, KWPixMap** map, KWRect source, KWRect target, int useAlpha) {
+    return RZDrawKWPixMapPartOnHDC(dc, map, &source, &target, 1, 0, useAlpha);
 }
 
-// A 32-bit top-down DIB section in a memory DC: the device of both flavours
-// (a memory DC reports the screen's depth, so every draw takes GDI+).
-struct SectionDevice {
-    SectionDevice() {
-        BITMAPINFO info{};
-        info.bmiHeader = rztest::DibHeader(kWidth, -kHeight, 32);
-        void* memory = nullptr;
-        section = CreateDIBSection(dc.Get(), &info, DIB_RGB_COLORS, &memory, nullptr, 0);
-        bits = static_cast<std::uint32_t*>(memory);
-        for (int i = 0; i < kWidth * kHeight; ++i)
-            bits[i] = 0xFF000000u | std::uint32_t(i * 0x0A0B17);
-        previous = SelectObject(dc.Get(), section);
-    }
-    ~SectionDevice() {
-        SelectObject(dc.Get(), previous);
-        DeleteObject(section);
-    }
-    Colours Pixels() const { return Colours(bits, bits + kWidth * kHeight); }
-    rz::platform::MemoryDC dc{nullptr};
-    HBITMAP section = nullptr;
-    HGDIOBJ previous = nullptr;
-    std::uint32_t* bits = nullptr;
-};
+// The colours (0x00RRGGBB) a device shows, read through a 32-bit section.
+Colours Read(HDC device) {
+    rztest::Section copy(kWidth, -kHeight, 32);
+    BitBlt(copy.dc, 0, 0, kWidth, kHeight, device, 0, 0, SRCCOPY);
+    Colours pixels;
+    for (int i = 0; i < kWidth * kHeight; ++i)
+        pixels.push_back(copy.Colour(i % kWidth, i / kWidth));
+    return pixels;
+}
 
 // An opaque map, every pixel different.
 KWPixMap** OpaqueMap(int width, int height) {
@@ -54,15 +38,6 @@ KWPixMap** OpaqueMap(int width, int height) {
 }
 
 #if !defined(_WIN32)
-// The colours (0x00RRGGBB) any device shows, read through a 32-bit section.
-Colours Read(HDC device) {
-    SectionDevice copy;
-    BitBlt(copy.dc.Get(), 0, 0, kWidth, kHeight, device, 0, 0, SRCCOPY);
-    Colours pixels = copy.Pixels();
-    for (auto& p : pixels) p &= 0xFFFFFF;
-    return pixels;
-}
-
 // A display of each depth: the DIB path below 9 bits unless useAlpha is 1,
 // holding exactly what the reduction makes placed by StretchDIBits; GDI+
 // otherwise, opaque, holding the pixels as the device stores them. Rows come
@@ -70,7 +45,6 @@ Colours Read(HDC device) {
 // same scan direction as the library's.
 TEST(RZDrawKWPixMapPartOnHDC, EachDeviceDepthTakesItsPath) {
     PixMapHandleGuard map(OpaqueMap(8, 6));
-    const KWRect source{0, 0, 6, 8}, target{2, 3, 8, 11};
     PointerBlock dib;
     ASSERT_EQ(RZKWPixMap2DIB(map(), nullptr, dib.Out(), nullptr), 0);
     for (int depth : {1, 4, 8, 16, 24, 32})
@@ -78,14 +52,13 @@ TEST(RZDrawKWPixMapPartOnHDC, EachDeviceDepthTakesItsPath) {
             SCOPED_TRACE(testing::Message() << depth << " bits, useAlpha " << useAlpha);
             HDC device = SoftGdiCreateDisplayDC(depth, kWidth, kHeight);
             HDC expected = SoftGdiCreateDisplayDC(depth, kWidth, kHeight);
-            ASSERT_EQ(Draw(device, map(), source, target, useAlpha), 0);
-            PointerBlock pixels(static_cast<char*>(nullptr));
+            ASSERT_EQ(Draw(device, map(), {0, 0, 6, 8}, {2, 3, 8, 11}, useAlpha), 0);
+            PointerBlock converted;
             const BITMAPINFO* drawn = dib.As<BITMAPINFO>();
             if (useAlpha != 1 && depth <= 8) {
-                void* converted = nullptr;
-                CRZConvertBitmap(&converted, short(depth), &drawn->bmiHeader, 1, 0);
-                pixels = PointerBlock(static_cast<char*>(converted));
-                drawn = pixels.As<BITMAPINFO>();
+                CRZConvertBitmap(reinterpret_cast<void**>(converted.Out()), short(depth),
+                                 &drawn->bmiHeader, 1, 0);
+                drawn = converted.As<BITMAPINFO>();
             }
             const char* rows =
                 reinterpret_cast<const char*>(drawn) + 40 + 4 * drawn->bmiHeader.biClrUsed;
@@ -105,62 +78,61 @@ TEST(RZDrawKWPixMapPartOnHDC, OpaqueDrawsReplaceAndBlendedOnesFollowSourceOver) 
     const int tolerance = kOwnGdiPlus ? 1 : 2;
     for (int useAlpha : {0, 1, 2}) {
         KWPixMap** map = useAlpha == 1 ? translucent() : opaque();
-        SectionDevice device;
-        const Colours before = device.Pixels();
-        ASSERT_EQ(Draw(device.dc.Get(), map, {0, 0, 4, 5}, {3, 2, 7, 7}, useAlpha), 0);
-        const Colours after = device.Pixels();
-        for (int y = 0; y < kHeight; ++y)
-            for (int x = 0; x < kWidth; ++x) {
-                const std::uint32_t was = before[std::size_t(y) * kWidth + x];
-                const std::uint32_t got = after[std::size_t(y) * kWidth + x];
-                Colour want{255, std::uint8_t(was >> 16), std::uint8_t(was >> 8),
-                            std::uint8_t(was)};
-                if (x >= 2 && x < 7 && y >= 3 && y < 7)
-                    want = SourceOver(rztest::Pixel(map, x - 2, y - 3), want);
-                for (int shift : {16, 8, 0})
-                    ASSERT_NEAR(int(got >> shift & 0xFF), want[3 - shift / 8], tolerance)
-                        << x << "," << y << ", useAlpha " << useAlpha;
-            }
+        rztest::Section device(kWidth, -kHeight, 32);
+        device.Randomise(unsigned(useAlpha));
+        const Colours before = Read(device.dc);
+        ASSERT_EQ(Draw(device.dc, map, {0, 0, 4, 5}, {3, 2, 7, 7}, useAlpha), 0);
+        const Colours after = Read(device.dc);
+        for (int i = 0; i < kWidth * kHeight; ++i) {
+            const int x = i % kWidth, y = i / kWidth;
+            const std::uint32_t was = before[std::size_t(i)];
+            Colour want{255, std::uint8_t(was >> 16), std::uint8_t(was >> 8), std::uint8_t(was)};
+            if (x >= 2 && x < 7 && y >= 3 && y < 7)
+                want = SourceOver(rztest::Pixel(map, x - 2, y - 3), want);
+            for (int k = 1; k < 4; ++k)
+                ASSERT_NEAR(int(after[std::size_t(i)] >> (24 - 8 * k) & 0xFF), want[std::size_t(k)],
+                            tolerance)
+                    << x << "," << y << ", useAlpha " << useAlpha;
+        }
     }
     // Source columns -2 to 4 into target columns 1 to 15: the two outside the
     // map take 14 x 2 / 7 columns, so drawing starts at column 5.
     PixMapHandleGuard uniform(Uniform(5, 4, 0, {255, 40, 140, 240}));
-    SectionDevice device;
-    const Colours before = device.Pixels();
-    ASSERT_EQ(Draw(device.dc.Get(), uniform(), {0, -2, 4, 5}, {1, 1, 5, 15}, 0), 0);
-    for (int y = 0; y < kHeight; ++y)
-        for (int x = 0; x < kWidth; ++x) {
-            const std::uint32_t got = device.bits[y * kWidth + x] & 0xFFFFFF;
-            if (x >= 7 && x < 13 && y >= 1 && y < 5) {
-                EXPECT_EQ(got, 0x288CF0u) << x << "," << y;
-            } else if (x < 5 || x >= 15 || y < 1 || y >= 5) {
-                EXPECT_EQ(got, before[std::size_t(y) * kWidth + x] & 0xFFFFFF) << x << "," << y;
-            }
-        }
+    rztest::Section device(kWidth, -kHeight, 32);
+    device.Randomise(7);
+    const Colours before = Read(device.dc);
+    ASSERT_EQ(Draw(device.dc, uniform(), {0, -2, 4, 5}, {1, 1, 5, 15}, 0), 0);
     // Nothing left after clipping: nothing drawn, and 0.
-    EXPECT_EQ(Draw(device.dc.Get(), uniform(), {0, 5, 4, 9}, {0, 0, 4, 4}, 0), 0);
-    EXPECT_EQ(Draw(device.dc.Get(), uniform(), {3, 0, 1, 5}, {0, 0, 4, 4}, 0), 0);
+    EXPECT_EQ(Draw(device.dc, uniform(), {0, 5, 4, 9}, {0, 0, 4, 4}, 0), 0);
+    EXPECT_EQ(Draw(device.dc, uniform(), {3, 0, 1, 5}, {0, 0, 4, 4}, 0), 0);
+    const Colours after = Read(device.dc);
+    for (int i = 0; i < kWidth * kHeight; ++i) {
+        const int x = i % kWidth, y = i / kWidth;
+        if (x >= 7 && x < 13 && y >= 1 && y < 5) {
+            EXPECT_EQ(after[std::size_t(i)], 0x288CF0u) << x << "," << y;
+        } else if (x < 5 || x >= 15 || y < 1 || y >= 5) {
+            EXPECT_EQ(after[std::size_t(i)], before[std::size_t(i)]) << x << "," << y;
+        }
+    }
 }
 
 TEST(RZDrawKWPixMapPartOnHDC, HostileArgumentsAndFailuresLeaveNothing) {
     PixMapHandleGuard map(OpaqueMap(6, 4));
-    SectionDevice device;
+    rztest::Section device(kWidth, -kHeight, 32);
     KWPixMap* noRecord = nullptr;
-    const KWRect all{0, 0, 4, 6};
+    const KWRect all{0, 0, 4, 6}, huge{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX};
     EXPECT_EQ(RZDrawKWPixMapPartOnHDC(nullptr, map(), &all, &all, 0, 0, 0), RZErrFailed);
-    EXPECT_EQ(RZDrawKWPixMapPartOnHDC(device.dc.Get(), nullptr, &all, &all, 0, 0, 0), RZErrFailed);
-    EXPECT_EQ(RZDrawKWPixMapPartOnHDC(device.dc.Get(), map(), nullptr, &all, 0, 0, 0), RZErrFailed);
-    EXPECT_EQ(Draw(device.dc.Get(), &noRecord, all, all, 0), 0);
-    const KWRect huge{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX};
-    const short limits = Draw(device.dc.Get(), map(), huge, huge, 1);
+    EXPECT_EQ(RZDrawKWPixMapPartOnHDC(device.dc, nullptr, &all, &all, 0, 0, 0), RZErrFailed);
+    EXPECT_EQ(RZDrawKWPixMapPartOnHDC(device.dc, map(), nullptr, &all, 0, 0, 0), RZErrFailed);
+    EXPECT_EQ(Draw(device.dc, &noRecord, all, all, 0), 0);
+    const short limits = Draw(device.dc, map(), huge, huge, 1);
     EXPECT_TRUE(limits == 0 || limits == RZErrFailed);
     // Each allocation failing in turn, on the GDI+ path and (with our GDI, on
     // a palette display) the DIB path, where a reduction short of scratch
-    // still draws.
-    std::vector<HDC> devices = {device.dc.Get()};
+    // still draws; each GDI+ creation failing: RZErrFailed, nothing left.
+    std::vector<HDC> devices = {device.dc};
 #if !defined(_WIN32)
-    HDC palette = SoftGdiCreateDisplayDC(8, kWidth, kHeight);
-    devices.push_back(palette);
+    devices.push_back(SoftGdiCreateDisplayDC(8, kWidth, kHeight));
 #endif
     for (HDC dc : devices) {
         short result = 0;
@@ -169,16 +141,13 @@ TEST(RZDrawKWPixMapPartOnHDC, HostileArgumentsAndFailuresLeaveNothing) {
                 result = Draw(dc, map(), all, {1, 1, 7, 9}, 0);
             },
             [&](int) { EXPECT_TRUE(result == 0 || result == RZErrFailed); });
-        // Each GDI+ creation failing in turn: RZErrFailed, nothing left.
         SweepCreationFailures(
             [&] {
                 result = Draw(dc, map(), all, {1, 1, 7, 9}, 1);
             },
             [&](int) { EXPECT_EQ(result, RZErrFailed); });
     }
-#if !defined(_WIN32)
-    DeleteDC(palette);
-#endif
+    if (devices.size() > 1) DeleteDC(devices.back());
 }
 
 } // namespace

@@ -22,16 +22,11 @@ ARGB PixelOf(Gdiplus::Bitmap* bitmap, int x, int y) {
 
 TEST(PixMapToGdiPlusImage, ReordersTypeZeroOnlyAndOwnsItsCopy) {
     // map type, pixel (2, 1) as GDI+ reads it, format, palette entry 0x80, pixel type
-    const struct {
-        int type;
-        ARGB pixel;
-        Gdiplus::PixelFormat format;
-        ARGB entry;
-        int graphicsType;
-    } cases[] = {{0, 0x80102030u, PixelFormat32bppARGB, 0, 0},
-                 {1, 0x30201080u, PixelFormat32bppARGB, 0, 0},
-                 {2, 0xFFFFFFFFu, PixelFormat1bppIndexed, 0, 2},
-                 {3, 0xFF353535u, PixelFormat8bppIndexed, 0xFF808080u, 3}};
+    // clang-format off
+    const struct { int type; ARGB pixel; Gdiplus::PixelFormat format; ARGB entry; int graphicsType; } cases[] = {
+        {0, 0x80102030u, PixelFormat32bppARGB, 0, 0}, {1, 0x30201080u, PixelFormat32bppARGB, 0, 0},
+        {2, 0xFFFFFFFFu, PixelFormat1bppIndexed, 0, 2}, {3, 0xFF353535u, PixelFormat8bppIndexed, 0xFF808080u, 3}};
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.type);
         PixMapHandleGuard map(3, 2, 72, 72, KWPixelType(c.type));
@@ -75,13 +70,6 @@ TEST(PixMapToGdiPlusImage, ReordersTypeZeroOnlyAndOwnsItsCopy) {
     SweepCreationFailures(convert, [&](int) { EXPECT_FALSE(made); });
 }
 
-// A GDI+ bitmap of its own memory in the given format, with the palette.
-struct PaletteCase {
-    Gdiplus::PixelFormat format;
-    std::vector<ARGB> palette;
-    int expected;
-};
-
 std::vector<ARGB> Greys(int count, int step) {
     std::vector<ARGB> entries;
     for (int i = 0; i < count; ++i) entries.push_back(0xFF000000u + ARGB(i * step) * 0x010101u);
@@ -92,24 +80,18 @@ TEST(GetGraphicsPixelType, FormatsAndPalettes) {
     std::vector<ARGB> oneColour = Greys(16, 17), translucent = Greys(256, 1);
     oneColour[15] = 0xFF102030u; // the last entry counts
     translucent[255] = 0x80FFFFFFu;
-    const PaletteCase cases[] = {
-        {PixelFormat1bppIndexed, {0xFF000000u, 0xFFFFFFFFu}, 2},
-        {PixelFormat1bppIndexed, {0xFF000000u, 0xFFFF0000u}, 0},
-        {PixelFormat4bppIndexed, Greys(16, 17), 3},
-        {PixelFormat4bppIndexed, oneColour, 0},
-        {PixelFormat8bppIndexed, Greys(256, 1), 3},
-        {PixelFormat8bppIndexed, translucent, 0},
+    // a GDI+ bitmap of its own memory in a format, with a palette; the type
+    // clang-format off
+    const struct { Gdiplus::PixelFormat format; std::vector<ARGB> palette; int expected; } cases[] = {
+        {PixelFormat1bppIndexed, {0xFF000000u, 0xFFFFFFFFu}, 2}, {PixelFormat1bppIndexed, {0xFF000000u, 0xFFFF0000u}, 0},
+        {PixelFormat4bppIndexed, Greys(16, 17), 3}, {PixelFormat4bppIndexed, oneColour, 0},
+        {PixelFormat8bppIndexed, Greys(256, 1), 3}, {PixelFormat8bppIndexed, translucent, 0},
         {PixelFormat8bppIndexed, Greys(16, 17), 0}, // too short to vouch for 256 indices
-        {PixelFormat16bppRGB565, {}, 0},
-        {PixelFormat24bppRGB, {}, 0},
-        {PixelFormat32bppRGB, {}, 0},
-        {PixelFormat32bppPARGB, {}, 0},
-        {PixelFormat16bppARGB1555, {}, 0},
-        {PixelFormat48bppRGB, {}, 0},
-        {PixelFormat64bppARGB, {}, 0},
-        {PixelFormat32bppCMYK, {}, 4},
-    };
-    for (const PaletteCase& c : cases) {
+        {PixelFormat16bppRGB565, {}, 0}, {PixelFormat24bppRGB, {}, 0}, {PixelFormat32bppRGB, {}, 0},
+        {PixelFormat32bppPARGB, {}, 0}, {PixelFormat16bppARGB1555, {}, 0}, {PixelFormat48bppRGB, {}, 0},
+        {PixelFormat64bppARGB, {}, 0}, {PixelFormat32bppCMYK, {}, 4}};
+    // clang-format on
+    for (const auto& c : cases) {
         Gdiplus::Bitmap bitmap(4, 4, c.format);
         // The real GDI+ need not make every format; ours makes them all.
         if (bitmap.GetLastStatus() != Gdiplus::Ok && !kOwnGdiPlus) continue;

@@ -12,16 +12,17 @@
 
 #include "RZ/KWPixMap"
 #include "RZ/platform/WindowsImaging.h"
+#include "support/LeakCheck.h"
 #include "support/PixMaps.h"
 
 #if !defined(_WIN32)
 #include "SoftGDI/Display.h"
-#include "SoftGDI/TestSupport.h"
 #endif
 
 namespace rendertest {
 
 using rztest::Colour;
+using rztest::SweepCreationFailures;
 
 // Our software GDI+ resamples with a known filter and places reversed axes
 // exactly; the real one (under Wine) is held to properties only.
@@ -124,34 +125,6 @@ inline Colour SourceOver(Colour s, Colour d) {
         out[i] = static_cast<unsigned char>(
             a > 0 ? std::lround((s[i] * as + d[i] * ad * (1 - as)) / a) : 0);
     return out;
-}
-
-// Runs operation with each creation of our GDI and GDI+ failing in turn (on
-// Windows, once, unfailed), checking after each failing run; every run must
-// leave no GDI or GDI+ object behind. Returns the number of creations.
-inline int SweepCreationFailures(const std::function<void()>& operation,
-                                 const std::function<void(int failedAt)>& check) {
-#if defined(_WIN32)
-    operation();
-    (void)check;
-    return 0;
-#else
-    for (int n = 1; n < 1000; ++n) {
-        const std::int64_t gdi = SoftGdiLiveGdiObjects(), gdiPlus = SoftGdiLiveGdiPlusObjects();
-        SoftGdiFailCreation(n);
-        operation();
-        const bool reached = !SoftGdiFailurePending();
-        SoftGdiFailCreation(0);
-        EXPECT_EQ(SoftGdiLiveGdiObjects(), gdi)
-            << "GDI objects left when creation " << n << " failed";
-        EXPECT_EQ(SoftGdiLiveGdiPlusObjects(), gdiPlus) << "GDI+ objects left at " << n;
-        if (!reached) return n - 1;
-        check(n);
-        if (::testing::Test::HasFailure()) return n;
-    }
-    ADD_FAILURE() << "creation sweep did not terminate";
-    return -1;
-#endif
 }
 
 } // namespace rendertest
