@@ -83,7 +83,7 @@ TEST(GetGraphicsPixelType, FormatsAndPalettes) {
     // a GDI+ bitmap of its own memory in a format, with a palette; the type
     // clang-format off
     const struct { Gdiplus::PixelFormat format; std::vector<ARGB> palette; int expected; } cases[] = {
-        {PixelFormat1bppIndexed, {0xFF000000u, 0xFFFFFFFFu}, 2}, {PixelFormat1bppIndexed, {0xFF000000u, 0xFFFF0000u}, 0},
+        {PixelFormat1bppIndexed, {0xFF000000u, 0xFFFFFFFFu}, 2}, {PixelFormat1bppIndexed, {0xFF000000u, 0xFFFF0000u}, 0}, {PixelFormat1bppIndexed, {0xFFFF0000u, 0xFFFFFFFFu}, 0},
         {PixelFormat4bppIndexed, Greys(16, 17), 3}, {PixelFormat4bppIndexed, oneColour, 0},
         {PixelFormat8bppIndexed, Greys(256, 1), 3}, {PixelFormat8bppIndexed, translucent, 0},
         {PixelFormat8bppIndexed, Greys(16, 17), 0}, // too short to vouch for 256 indices

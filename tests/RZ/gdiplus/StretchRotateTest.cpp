@@ -1,6 +1,7 @@
 // Stretching and rotation into pixel maps: exact copies and placements,
 // clipping in proportion, uniform colours in every mode, source-over,
 // hostile arguments, and failures that leave the target as it was.
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <limits>
@@ -73,7 +74,7 @@ TEST(Stretch, EqualSizesCopyThirtyTwoBitPixelsExactlyAndClipInProportion) {
 }
 
 TEST(Stretch, UniformSourcesKeepTheirColourInEveryMode) {
-    const KWRect drawn{2, 3, 9, 11}, edgeless{4, 5, 7, 9};
+    const KWRect drawn{2, 3, 9, 17}, edgeless{4, 5, 7, 15};
     for (int from = 0; from < 4; ++from)
         for (int to = 0; to < 4; ++to)
             for (int useAlpha : {0, 1})
@@ -81,7 +82,7 @@ TEST(Stretch, UniformSourcesKeepTheirColourInEveryMode) {
                     SCOPED_TRACE(testing::Message() << from << " to " << to << ", alpha "
                                                     << useAlpha << ", level " << int(level));
                     PixMapHandleGuard source(Uniform(6, 5, from, Level(0, level)));
-                    Scene scene(14, 12, to);
+                    Scene scene(17, 12, to); // 1-bit rows of three bytes
                     ASSERT_EQ(Stretch(source(), scene.Target(), {0, 0, 5, 6}, drawn, useAlpha), 0);
                     // Indexed sources get no tile-flip edges: the filter reaches
                     // past them into transparency.
@@ -141,9 +142,9 @@ TEST(Stretch, OpaqueDrawsResampleAlphaAndBlendedDrawsFollowSourceOver) {
     const Colour over{128, 200, 100, 50};
     PixMapHandleGuard half(Uniform(5, 5, 0, over));
     Scene blended(12, 12, 0);
-    ASSERT_EQ(Stretch(half(), blended.Target(), {0, 0, 5, 5}, {1, 1, 11, 11}, 1), 0);
+    ASSERT_EQ(Stretch(half(), blended.Target(), {0, 0, 5, 5}, {0, 0, 11, 11}, 1), 0);
     EXPECT_TRUE(blended.Check([&](int x, int y) {
-        return Inside(x, y, {1, 1, 11, 11})
+        return Inside(x, y, {0, 0, 11, 11})
                    ? Is(SourceOver(over, blended.Before(x, y)), kBlendTolerance)
                    : Kept();
     }));
@@ -182,40 +183,47 @@ TEST(Rotate, QuarterTurnsAndMirrorsLandWhereTheCornersSay) {
 // A uniform source turned by 30 degrees: pixels inside the turned rectangle
 // take its colour, pixels outside keep theirs, in every mode.
 TEST(Rotate, CoveredPixelsTakeTheColourAndUncoveredOnesKeepTheirs) {
-    const int w = 12, h = 8, X = 6, Y = 20;
-    const double angle = kPi / 6, c = std::cos(angle), s = std::sin(angle);
-    for (int to : {0, 1, 3})
-        for (bool mirror : {false, true})
-            for (int useAlpha : {0, 1}) {
-                SCOPED_TRACE(testing::Message()
-                             << to << ", mirror " << mirror << ", alpha " << useAlpha);
-                PixMapHandleGuard source(Uniform(w, h, 0, Level(0, 255)));
-                Scene scene(30, 30, to);
-                ASSERT_EQ(
-                    Rotate(source(), scene.Target(), {0, 0, h, w}, X, Y, angle, mirror, useAlpha),
-                    0);
-                // Back through the world transform the rotation sets up: its
-                // offsets are the top corner rounded to whole pixels.
-                const double dx = std::lround(mirror ? X + w * c - h * s : X - h * s);
-                const double dy = std::lround(mirror ? Y - w * s - h * c : Y - h * c);
-                EXPECT_TRUE(scene.Check([&](int x, int y) {
-                    const double px = x + 0.5 - dx, py = y + 0.5 - dy;
-                    const double u = (mirror ? -c : c) * px - (mirror ? -s : s) * py,
-                                 v = s * px + c * py;
-                    // Ours fills exactly the pixels whose centre the turned
-                    // rectangle covers; the real one is held to a band of 2.
-                    const double band = kOwnGdiPlus ? 0.01 : 2;
-                    if (u > band && u < w - band && v > band && v < h - band)
-                        return Is(Level(to, 255), std::max(kTolerance, Slack(to)));
-                    if (u > -band && u < w + band && v > -band && v < h + band) return Any();
-                    // Wine's GDI+ copies transparency into the rest of the
-                    // turned rectangle's bounding box; ours leaves it alone.
-                    const double bx = x + 0.5 - X, by = y + 0.5 - Y;
-                    const bool inBox =
-                        bx > -h * s - 1 && bx < w * c + 1 && by > -w * s - h * c - 1 && by < 1;
-                    return kOwnGdiPlus || !inBox ? Kept(Slack(to)) : Any();
-                }));
-            }
+    // A rectangle below the source's top row, turned into each quadrant in turn.
+    const int w = 12, h = 8, X = 15, Y = 15;
+    PixMapHandleGuard source(Uniform(w, h + 1, 0, Level(0, 255)));
+    for (double angle : {kPi / 6, 2 * kPi / 3, 7 * kPi / 6, 5 * kPi / 3})
+        for (int to : {0, 1, 3})
+            for (bool mirror : {false, true})
+                for (int useAlpha : {0, 1}) {
+                    SCOPED_TRACE(testing::Message() << angle << ", " << to << ", mirror " << mirror
+                                                    << ", alpha " << useAlpha);
+                    const double c = std::cos(angle), s = std::sin(angle);
+                    Scene scene(30, 30, to);
+                    ASSERT_EQ(Rotate(source(), scene.Target(), {1, 0, h + 1, w}, X, Y, angle,
+                                     mirror, useAlpha),
+                              0);
+                    // Back through the world transform the rotation sets up:
+                    // its offsets are the top corner rounded to whole pixels.
+                    const double dx = std::lround(mirror ? X + w * c - h * s : X - h * s);
+                    const double dy = std::lround(mirror ? Y - w * s - h * c : Y - h * c);
+                    // The turned rectangle's bounding box, from the anchor.
+                    const double xs[4] = {0, w * c, -h * s, w * c - h * s};
+                    const double ys[4] = {0, -w * s, -h * c, -w * s - h * c};
+                    EXPECT_TRUE(scene.Check([&](int x, int y) {
+                        const double px = x + 0.5 - dx, py = y + 0.5 - dy;
+                        const double u = (mirror ? -c : c) * px - (mirror ? -s : s) * py,
+                                     v = s * px + c * py;
+                        // Ours fills exactly the pixels whose centre the turned
+                        // rectangle covers; the real one is held to a band of 2.
+                        const double band = kOwnGdiPlus ? 0.01 : 2;
+                        if (u > band && u < w - band && v > band && v < h - band)
+                            return Is(Level(to, 255), std::max(kTolerance, Slack(to)));
+                        if (u > -band && u < w + band && v > -band && v < h + band) return Any();
+                        // Wine's GDI+ copies transparency into the rest of the
+                        // bounding box; ours leaves it alone.
+                        const double bx = x + 0.5 - X, by = y + 0.5 - Y;
+                        const bool inBox = bx > *std::min_element(xs, xs + 4) - 1 &&
+                                           bx < *std::max_element(xs, xs + 4) + 1 &&
+                                           by > *std::min_element(ys, ys + 4) - 1 &&
+                                           by < *std::max_element(ys, ys + 4) + 1;
+                        return kOwnGdiPlus || !inBox ? Kept(Slack(to)) : Any();
+                    }));
+                }
 }
 
 // Clipping a side of the source moves the anchor with it, so the visible part
@@ -232,9 +240,10 @@ TEST(Rotate, ClippedSourcesAndCentresComeDownToTheSameAnchoredDraw) {
     // centre (16.16), angle; the anchor it stands for
     const struct { int centreX, centreY; double angle; int x, y; } centres[] = {
         {5 << 16, 5 << 16, 0, -5, 5}, {(5 << 16) + 32768, 3 << 16, kPi / 2, 7, 6},
-        {5 * 65535 - 32768, 5 * 65535 - 32768, 0, -4, 6}}; // 4.99 rounds down
+        {5 * 65535 - 32768, 5 * 65535 - 32768, 0, -4, 6},  // 4.99 rounds down
+        {294912, 294911, 0, -3, 6}}; // centre (5, 4), rectangle from column 2
     // clang-format on
-    const KWRect r{0, 0, 10, 10};
+    const KWRect r{0, 0, 10, 10}, fromTwo{0, 2, 10, 10};
     for (const auto& c : cases) {
         PixMapHandleGuard one(Patterned(20, 20, 1)), two(Patterned(20, 20, 1));
         ASSERT_EQ(Rotate(source(), one(), c.overhang, c.x, c.y, c.angle, c.mirror), 0);
@@ -243,10 +252,11 @@ TEST(Rotate, ClippedSourcesAndCentresComeDownToTheSameAnchoredDraw) {
     }
     for (const auto& c : centres) {
         PixMapHandleGuard one(Patterned(12, 12, 1)), two(Patterned(12, 12, 1));
-        ASSERT_EQ(
-            RZRotateKWPixMap_OldParList(source(), one(), c.angle, false, &r, c.centreX, c.centreY),
-            0);
-        ASSERT_EQ(Rotate(source(), two(), r, c.x, c.y, c.angle), 0);
+        const KWRect& part = c.centreY == 294911 ? fromTwo : r;
+        ASSERT_EQ(RZRotateKWPixMap_OldParList(source(), one(), c.angle, false, &part, c.centreX,
+                                              c.centreY),
+                  0);
+        ASSERT_EQ(Rotate(source(), two(), part, c.x, c.y, c.angle), 0);
         EXPECT_TRUE(rztest::SameBlock(one(), two()));
     }
     PixMapHandleGuard target(Patterned(12, 12, 1));
