@@ -241,7 +241,7 @@ TEST(Rotate, ClippedSourcesAndCentresComeDownToTheSameAnchoredDraw) {
     const struct { int centreX, centreY; double angle; int x, y; } centres[] = {
         {5 << 16, 5 << 16, 0, -5, 5}, {(5 << 16) + 32768, 3 << 16, kPi / 2, 7, 6},
         {5 * 65535 - 32768, 5 * 65535 - 32768, 0, -4, 6},  // 4.99 rounds down
-        {294912, 294911, 0, -3, 6}}; // centre (5, 4), rectangle from column 2
+        {294911, 294912, 0, -2, 5}}; // centre (4, 5), rectangle from column 2
     // clang-format on
     const KWRect r{0, 0, 10, 10}, fromTwo{0, 2, 10, 10};
     for (const auto& c : cases) {
@@ -252,7 +252,7 @@ TEST(Rotate, ClippedSourcesAndCentresComeDownToTheSameAnchoredDraw) {
     }
     for (const auto& c : centres) {
         PixMapHandleGuard one(Patterned(12, 12, 1)), two(Patterned(12, 12, 1));
-        const KWRect& part = c.centreY == 294911 ? fromTwo : r;
+        const KWRect& part = c.centreX == 294911 ? fromTwo : r;
         ASSERT_EQ(RZRotateKWPixMap_OldParList(source(), one(), c.angle, false, &part, c.centreX,
                                               c.centreY),
                   0);
