@@ -6,7 +6,7 @@
 
 #include "Arguments.h"
 #include "Command.h"
-#include "Images.h"
+#include "ImageFiles.h"
 #include "RZ/KWPixMap"
 
 namespace rztool {

@@ -1,0 +1,48 @@
+#include "ByteBlock.h"
+
+#include <climits>
+#include <string>
+#include <utility>
+
+#include "Command.h"
+#include "KWRoot/Memory.h"
+
+namespace rztool {
+
+ByteBlock::ByteBlock(std::size_t size) : size_(size) {
+    if (size > static_cast<std::size_t>(INT_MAX))
+        throw Failure("too large: " + std::to_string(size) + " bytes, blocks hold at most " +
+                      std::to_string(INT_MAX));
+    if (size == 0) return;
+    block_ = BMAllocatePtr(static_cast<int>(size), 0, 0);
+    if (block_ == nullptr) throw Failure("out of memory for " + std::to_string(size) + " bytes");
+}
+
+ByteBlock ByteBlock::Adopt(char* block, std::size_t size) {
+    ByteBlock adopted;
+    adopted.block_ = block;
+    adopted.size_ = block != nullptr ? size : 0;
+    return adopted;
+}
+
+ByteBlock::ByteBlock(ByteBlock&& other) noexcept
+    : block_(std::exchange(other.block_, nullptr)), size_(std::exchange(other.size_, 0)) {}
+
+ByteBlock& ByteBlock::operator=(ByteBlock&& other) noexcept {
+    if (this != &other) {
+        BMKillPtr(&block_);
+        block_ = std::exchange(other.block_, nullptr);
+        size_ = std::exchange(other.size_, 0);
+    }
+    return *this;
+}
+
+ByteBlock::~ByteBlock() {
+    BMKillPtr(&block_);
+}
+
+void ByteBlock::Truncate(std::size_t size) {
+    if (size < size_) size_ = size;
+}
+
+} // namespace rztool
