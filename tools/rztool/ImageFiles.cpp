@@ -80,9 +80,8 @@ OwnedPixMap LoadImageFile(const std::string& name) {
     return ImportImageBytes(bytes.bytes(), InputName(name));
 }
 
-InputImage LoadInput(Arguments& arguments) {
-    if (const auto file = arguments.TakePositional())
-        return {InputName(*file), LoadImageFile(*file)};
+InputImage LoadInput(const std::optional<std::string>& name) {
+    if (name) return {InputName(*name), LoadImageFile(*name)};
     return {"built-in test image", MakeTestImage()};
 }
 

@@ -3,6 +3,7 @@
 // "-" is standard input or output.
 #pragma once
 
+#include <optional>
 #include <span>
 #include <string>
 
@@ -31,13 +32,13 @@ OwnedPixMap ImportImageBytes(std::span<unsigned char> bytes, const std::string& 
 // The picture of the BMP or PNG file name.
 OwnedPixMap LoadImageFile(const std::string& name);
 
-// The command's input: the file named by the next positional argument, or
-// the built-in test image when there is none.
+// The command's input: the named file (the first positional argument), or
+// the built-in test image without one.
 struct InputImage {
     std::string label;
     OwnedPixMap map;
 };
-InputImage LoadInput(Arguments& arguments);
+InputImage LoadInput(const std::optional<std::string>& name);
 
 struct OutputTarget {
     std::string name;

@@ -21,7 +21,7 @@ bool ParseYesNo(const std::optional<std::string>& text, const char* option) {
 }
 
 int RunConvert(Arguments& arguments) {
-    InputImage input = LoadInput(arguments);
+    const auto inputName = arguments.TakePositional();
     const auto bitsText = arguments.TakeOption("bits");
     const bool dither = ParseYesNo(arguments.TakeOption("dither"), "dither");
     const auto paletteText = arguments.TakeOption("palette");
@@ -33,6 +33,7 @@ int RunConvert(Arguments& arguments) {
         throw UsageError("--palette takes popularity or standard, not '" + palette + "'");
     const OutputTarget output = OutputFor(arguments, "convert-" + bits);
     arguments.RequireAllTaken();
+    InputImage input = LoadInput(inputName);
 
     const ByteBlock source = ExportDIB(input.map.get());
     BITMAPINFOHEADER header;

@@ -16,10 +16,11 @@ std::string RectText(const KWRect& rect) {
 }
 
 int RunCrop(Arguments& arguments) {
-    InputImage input = LoadInput(arguments);
+    const auto inputName = arguments.TakePositional();
     const auto rectText = arguments.TakeOption("rect");
     const OutputTarget output = OutputFor(arguments, "crop");
     arguments.RequireAllTaken();
+    InputImage input = LoadInput(inputName);
     if (!rectText) throw UsageError("--rect LEFT,TOP,RIGHT,BOTTOM is required");
 
     // The library answers a rectangle outside the map with a whole copy;
@@ -38,7 +39,8 @@ int RunCrop(Arguments& arguments) {
         throw Failure("RZCropKWPixMap returned " + DescribeErrorCode(result));
     SaveMap(cropped.get(), output);
     std::fprintf(ReportStream(), "%s: cropped %s to %s\nwrote %s\n", input.label.c_str(),
-                 RectText(rect).c_str(), DescribeMap(cropped.get()).c_str(), output.label().c_str());
+                 RectText(rect).c_str(), DescribeMap(cropped.get()).c_str(),
+                 output.label().c_str());
     return kExitOk;
 }
 

@@ -15,7 +15,7 @@ namespace rztool {
 namespace {
 
 int RunDraw(Arguments& arguments) {
-    InputImage input = LoadInput(arguments);
+    const auto inputName = arguments.TakePositional();
     const auto depthText = arguments.TakeOption("depth");
     const auto rectText = arguments.TakeOption("rect");
     const auto sizeText = arguments.TakeOption("size");
@@ -32,6 +32,7 @@ int RunDraw(Arguments& arguments) {
         throw UsageError("--palette takes popularity or standard, not '" + palette + "'");
     const OutputTarget output = OutputFor(arguments, "draw-" + depth);
     arguments.RequireAllTaken();
+    InputImage input = LoadInput(inputName);
     if (sizeText && scaleText) throw UsageError("give --size or --scale, not both");
 
     KWPixMap** map = input.map.get();

@@ -11,10 +11,11 @@ namespace rztool {
 namespace {
 
 int RunFill(Arguments& arguments) {
-    InputImage input = LoadInput(arguments);
+    const auto inputName = arguments.TakePositional();
     const auto colourText = arguments.TakeOption("colour");
     const OutputTarget output = OutputFor(arguments, "fill");
     arguments.RequireAllTaken();
+    InputImage input = LoadInput(inputName);
     if (!colourText) throw UsageError("--colour R,G,B[,A] is required");
 
     const auto colour = ParseColour(*colourText);

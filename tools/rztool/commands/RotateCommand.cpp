@@ -15,12 +15,13 @@ namespace rztool {
 namespace {
 
 int RunRotate(Arguments& arguments) {
-    InputImage input = LoadInput(arguments);
+    const auto inputName = arguments.TakePositional();
     const auto degreesText = arguments.TakeOption("degrees");
     const bool mirror = arguments.TakeFlag("mirror");
     const bool alpha = arguments.TakeFlag("alpha");
     const OutputTarget output = OutputFor(arguments, "rotate");
     arguments.RequireAllTaken();
+    InputImage input = LoadInput(inputName);
     if (!degreesText) throw UsageError("--degrees A is required");
     std::size_t used = 0;
     double degrees = 0;

@@ -9,9 +9,10 @@ namespace rztool {
 namespace {
 
 int RunRoundTrip(Arguments& arguments) {
-    InputImage input = LoadInput(arguments);
+    const auto inputName = arguments.TakePositional();
     const OutputTarget output = OutputFor(arguments, "roundtrip");
     arguments.RequireAllTaken();
+    InputImage input = LoadInput(inputName);
 
     SaveMap(input.map.get(), output);
     std::fprintf(ReportStream(), "%s: %s\nwrote %s\n", input.label.c_str(),

@@ -11,13 +11,14 @@ namespace rztool {
 namespace {
 
 int RunStretch(Arguments& arguments) {
-    InputImage input = LoadInput(arguments);
+    const auto inputName = arguments.TakePositional();
     const auto sizeText = arguments.TakeOption("size");
     const auto scaleText = arguments.TakeOption("scale");
     const auto rectText = arguments.TakeOption("rect");
     const bool alpha = arguments.TakeFlag("alpha");
     const OutputTarget output = OutputFor(arguments, "stretch");
     arguments.RequireAllTaken();
+    InputImage input = LoadInput(inputName);
     if (sizeText.has_value() == scaleText.has_value())
         throw UsageError("give either --size WIDTHxHEIGHT or --scale F");
 
