@@ -17,10 +17,12 @@ foreach(library IN LISTS RZ_PACKAGE_LIBRARIES)
 endforeach()
 
 # libRZ.so.0 and the like: the major version names the binary interface.
-# Windows hosts load RZ.dll and KWRoot.dll by those names, unversioned.
+# Installed, each library finds the others beside itself ($ORIGIN), and
+# nothing in the build tree. Windows hosts load RZ.dll and KWRoot.dll by
+# those names, unversioned, from the program's folder.
 if(NOT WIN32)
   set_target_properties(${RZ_PACKAGE_LIBRARIES} PROPERTIES
-    VERSION ${PROJECT_VERSION} SOVERSION ${PROJECT_VERSION_MAJOR})
+    VERSION ${PROJECT_VERSION} SOVERSION ${PROJECT_VERSION_MAJOR} INSTALL_RPATH "$ORIGIN")
 endif()
 
 install(TARGETS ${RZ_PACKAGE_LIBRARIES} EXPORT RZTargets
@@ -54,6 +56,7 @@ install(FILES ${PROJECT_BINARY_DIR}/RZConfig.cmake ${PROJECT_BINARY_DIR}/RZConfi
 
 # rz.pc finds the prefix from its own place, so an installed tree can move.
 file(RELATIVE_PATH RZ_PC_PREFIX "/prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig" "/prefix")
+string(REGEX REPLACE "/$" "" RZ_PC_PREFIX "${RZ_PC_PREFIX}")
 set(RZ_PC_LIBS "-lRZ -lKWRoot")
 if(TARGET SoftGDI)
   string(APPEND RZ_PC_LIBS " -lSoftGDI")

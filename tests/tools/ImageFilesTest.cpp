@@ -167,14 +167,6 @@ TEST(ImageFiles, PngKeepsEveryMapTypeExactly) {
     }
 }
 
-#else
-
-TEST(ImageFiles, WithoutPngTheToolSaysSo) {
-    const OwnedPixMap image = rztool::MakeTestImage();
-    EXPECT_THROW(rztool::EncodePng(image.get()), rztool::ToolError);
-    EXPECT_EQ(rztool::PngSupport(), "built without PNG support");
-}
-
 #endif
 
 } // namespace

@@ -192,7 +192,8 @@ TEST_F(RzToolTest, BadFilesFailWithAMessage) {
         {"roundtrip good.bmp missing/out.bmp",
          "cannot create missing/out.bmp: No such file or directory"},
         {"info short.png", png ? "short.png: cannot read the PNG file" : "without PNG support"},
-        {"roundtrip out.png", png ? "cannot open out.png" : "without PNG support"}};
+        {png ? "roundtrip good.bmp missing/out.png" : "roundtrip -o out.png",
+         png ? "cannot create missing/out.png" : "without PNG support"}};
     for (const auto& [arguments, message] : cases) {
         const auto [code, output] = Run(arguments);
         EXPECT_TRUE(code == 1 && Has(output, message)) << arguments << ": " << output;

@@ -136,12 +136,16 @@ ByteBlock ReadStream(int fd, const std::string& name) {
     return bytes;
 }
 
-// Closes the file on every path.
+// Closes the file on every path; Close reports what closing found.
 struct FileDescriptor {
     int fd;
     bool owned;
     ~FileDescriptor() {
         if (owned && fd >= 0) CloseFile(fd);
+    }
+    bool Close() {
+        owned = false;
+        return fd < 0 || CloseFile(fd) == 0;
     }
 };
 
@@ -175,10 +179,11 @@ ByteBlock ReadInputFile(const std::string& name) {
 void WriteOutputFile(const std::string& name,
                      std::initializer_list<std::span<const unsigned char>> parts) {
     const bool standard = name == kStandardStream;
-    const FileDescriptor file{standard ? StandardStream(1) : OpenForWriting(name), !standard};
+    FileDescriptor file{standard ? StandardStream(1) : OpenForWriting(name), !standard};
     const std::string shown = standard ? "standard output" : name;
     if (file.fd < 0) throw Failure("cannot create " + shown + ": " + Reason());
-    if (!WriteParts(file.fd, parts)) throw Failure("cannot write " + shown + ": " + Reason());
+    if (!WriteParts(file.fd, parts) || (!standard && !file.Close()))
+        throw Failure("cannot write " + shown + ": " + Reason());
 }
 
 } // namespace rztool

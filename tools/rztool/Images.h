@@ -1,5 +1,5 @@
 // Pixel maps as the commands handle them: owned, imported from and exported
-// to BMP files, described in words.
+// to packed DIBs, converted, described in words.
 #pragma once
 
 #include <cstdint>

@@ -43,10 +43,10 @@ int RunConvert(Arguments& arguments) {
     // and only a drop in depth leaves an error to diffuse.
     const bool choosesPalette = target == 8 && from > 8;
     if (paletteText && !choosesPalette)
-        Warn("--palette has no effect " + (target == 8 ? "on a " + std::to_string(from) +
-                                                             "-bit picture: it gets the standard "
-                                                             "palette"
-                                                       : "at " + bits + " bits"));
+        Warn("--palette has no effect at " + bits + " bits" +
+             (target == 8
+                  ? " for " + std::to_string(from) + "-bit pixels: they get the standard palette"
+                  : ""));
     if (dither && (target == 24 || target >= from))
         Warn("--dither has no effect at " + bits + " bits from " + std::to_string(from) + " bits");
 

@@ -46,12 +46,11 @@ int RunDraw(Arguments& arguments) {
     // without blending, uses a palette and diffuses errors.
     const int deviceBits = std::stoi(depth), mapBits = int(RZGetKWPixMapPixelSize(map));
     const bool reduced = deviceBits <= 8 && !alpha;
+    const std::string drawing = " drawing " + std::to_string(mapBits) + "-bit pixels on a " +
+                                depth + "-bit device" + (alpha ? " with --alpha" : "");
     if (paletteText && !(reduced && deviceBits == 8 && mapBits > 8))
-        Warn("--palette has no effect on a " + depth + "-bit device" +
-             (alpha ? " with --alpha" : "") + " for a " + std::to_string(mapBits) + "-bit map");
-    if (dither && !(reduced && deviceBits < mapBits))
-        Warn("--dither has no effect on a " + depth + "-bit device" +
-             (alpha ? " with --alpha" : "") + " for a " + std::to_string(mapBits) + "-bit map");
+        Warn("--palette has no effect" + drawing);
+    if (dither && !(reduced && deviceBits < mapBits)) Warn("--dither has no effect" + drawing);
     Device device(deviceBits, static_cast<int>(size.first), static_cast<int>(size.second));
     if (alpha) device.PaintCheckerboard();
     const KWRect target{0, 0, static_cast<std::int32_t>(size.second),
