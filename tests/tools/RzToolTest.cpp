@@ -142,18 +142,24 @@ TEST_F(RzToolTest, CommandsReadTheFilesTheyWrite) {
     ASSERT_EQ(crop.first, 0) << crop.second;
     ExpectTestImagePart(Reimport("part.bmp").get(), 10, 20, 100, 50);
     // A round trip of a file changes nothing but the resolution fields, on
-    // the way through files, a PNG file, a pipe or standard input.
-    const bool png = rztool::PngSupport() != "built without PNG support";
-    ASSERT_EQ(Run("roundtrip start.bmp again.bmp").first, 0);
-    ASSERT_EQ(Run("roundtrip start.bmp -", "> piped.bmp 2> output.txt").first, 0);
-    ASSERT_EQ(Run("roundtrip - from-stdin.bmp < start.bmp").first, 0);
+    // the way through files, a pipe, standard input, a PNG file, or a file
+    // with a V5 header (84 more bytes of header; the pixels after them).
     const std::string first = Read(dir_ / "start.bmp");
-    for (const char* name : {"again.bmp", "piped.bmp", "from-stdin.bmp", "via-png.bmp"}) {
-        if (std::string(name) == "via-png.bmp") {
-            if (!png) continue;
-            ASSERT_EQ(Run("roundtrip start.bmp --output=trip.png").first, 0);
-            ASSERT_EQ(Run("roundtrip trip.png via-png.bmp").first, 0);
-        }
+    std::string v5 = first.substr(0, 54) + std::string(84, '\0') + first.substr(54);
+    v5[10] = char(138), v5[14] = char(124);
+    std::ofstream(dir_ / "v5.bmp", std::ios::binary) << v5;
+    const bool png = rztool::PngSupport() != "built without PNG support";
+    const std::pair<const char*, const char*> trips[] = {
+        {"roundtrip start.bmp again.bmp", "again.bmp"},
+        {"roundtrip start.bmp - > piped.bmp", "piped.bmp"},
+        {"roundtrip - from-stdin.bmp < start.bmp", "from-stdin.bmp"},
+        {"roundtrip v5.bmp from-v5.bmp", "from-v5.bmp"},
+        {png ? "roundtrip start.bmp --output=trip.png" : nullptr, nullptr},
+        {png ? "roundtrip trip.png via-png.bmp" : nullptr, "via-png.bmp"}};
+    for (const auto& [arguments, name] : trips) {
+        if (arguments == nullptr) continue;
+        ASSERT_EQ(Run(arguments, "2> output.txt").first, 0) << arguments;
+        if (name == nullptr) continue;
         const std::string again = Read(dir_ / name);
         EXPECT_TRUE(first.size() == again.size() && first.substr(54) == again.substr(54)) << name;
     }

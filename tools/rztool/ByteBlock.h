@@ -1,6 +1,7 @@
 // Bytes in one block of the root library (BMAllocatePtr): file contents and
 // the DIBs the library hands out. Large blocks come from the root library's
-// huge pages, so filling them costs few page faults.
+// huge pages, so filling them costs few page faults. A block may also be
+// memory that someone else releases, such as a mapped file.
 #pragma once
 
 #include <cstddef>
@@ -16,6 +17,8 @@ public:
     explicit ByteBlock(std::size_t size);
     // Takes over a block from BMAllocatePtr holding size bytes.
     static ByteBlock Adopt(char* block, std::size_t size);
+    // Takes over size bytes at block that release gives back.
+    static ByteBlock Adopt(char* block, std::size_t size, void (*release)(char*, std::size_t));
     ByteBlock(ByteBlock&& other) noexcept;
     ByteBlock& operator=(ByteBlock&& other) noexcept;
     ByteBlock(const ByteBlock&) = delete;
@@ -31,6 +34,8 @@ public:
 private:
     char* block_ = nullptr;
     std::size_t size_ = 0;
+    std::size_t capacity_ = 0;                      // what release gives back
+    void (*release_)(char*, std::size_t) = nullptr; // null: BMKillPtr
 };
 
 } // namespace rztool

@@ -12,6 +12,7 @@
 #if defined(_WIN32)
 #include <io.h>
 #else
+#include <sys/mman.h>
 #include <sys/uio.h>
 #include <unistd.h>
 #endif
@@ -24,6 +25,8 @@ namespace {
 
 // One read or write moves at most this much, which every system takes.
 constexpr std::size_t kMaxTransfer = std::size_t{1} << 30;
+// Files from this size on are mapped rather than read, where the system can.
+constexpr std::uint64_t kMapFrom = std::uint64_t{1} << 18;
 
 #if defined(_WIN32)
 int OpenForReading(const std::string& name) {
@@ -47,6 +50,9 @@ bool RegularFileSize(int fd, std::uint64_t& size) {
 int StandardStream(int fd) {
     _setmode(fd, _O_BINARY);
     return fd;
+}
+ByteBlock MapFile(int, std::size_t) {
+    return {};
 }
 // Each part with its own write: Windows has no gathering write for files.
 bool WriteParts(int fd, std::vector<std::span<const unsigned char>> parts) {
@@ -84,6 +90,20 @@ bool RegularFileSize(int fd, std::uint64_t& size) {
 }
 int StandardStream(int fd) {
     return fd;
+}
+// A private mapping of the whole file, its pages in place (MAP_POPULATE):
+// no copy, no cleared pages. Mapped for reading first, so that populating
+// copies nothing; writing then copies only the pages written (a rewritten
+// header). Empty when it cannot be made.
+ByteBlock MapFile(int fd, std::size_t size) {
+    void* at = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+    if (at == MAP_FAILED) return {};
+    if (::mprotect(at, size, PROT_READ | PROT_WRITE) != 0) {
+        ::munmap(at, size);
+        return {};
+    }
+    return ByteBlock::Adopt(static_cast<char*>(at), size,
+                            [](char* block, std::size_t bytes) { ::munmap(block, bytes); });
 }
 // All parts in one gathering write, repeated only for what a short write
 // left over.
@@ -164,6 +184,12 @@ ByteBlock ReadInputFile(const std::string& name) {
     if (size > static_cast<std::uint64_t>(INT_MAX))
         throw Failure(InputName(name) + " is too large (" + std::to_string(size) +
                       " bytes; rztool reads files of up to " + std::to_string(INT_MAX) + " bytes)");
+    // Large files are mapped: their pages are the bytes. Small ones are
+    // cheaper to read, and so is any file the system will not map.
+    if (size >= kMapFrom) {
+        ByteBlock mapped = MapFile(file.fd, static_cast<std::size_t>(size));
+        if (mapped.data() != nullptr) return mapped;
+    }
     ByteBlock bytes(static_cast<std::size_t>(size));
     std::size_t filled = 0;
     while (filled < bytes.size()) {

@@ -1,6 +1,7 @@
 // Whole files in and out, "-" standing for standard input or output. A file
-// is read with its size known up front in one read, and written with one
-// write of all its parts, so the tool moves pictures at memory speed.
+// is mapped, or read with its size known up front in one read, and written
+// with one write of all its parts, so the tool moves pictures at memory
+// speed.
 #pragma once
 
 #include <initializer_list>
