@@ -11,7 +11,8 @@
 
 #include <gtest/gtest.h>
 
-#include "Images.h"
+#include "ImageFiles.h"
+#include "PngFile.h"
 #include "TestImage.h"
 #include "support/PixMaps.h"
 
@@ -51,10 +52,12 @@ protected:
     }
     void TearDown() override { fs::remove_all(dir_); }
 
-    // The exit code and the output, stdout and stderr together.
-    std::pair<int, std::string> Run(const std::string& arguments) const {
-        const std::string command = "cd \"" + dir_.string() + "\" && \"" RZTOOL_PATH "\" " +
-                                    arguments + " > output.txt 2>&1";
+    // The exit code and the output, stdout and stderr together unless
+    // redirect sends them elsewhere.
+    std::pair<int, std::string> Run(const std::string& arguments,
+                                    const char* redirect = "> output.txt 2>&1") const {
+        const std::string command =
+            "cd \"" + dir_.string() + "\" && \"" RZTOOL_PATH "\" " + arguments + " " + redirect;
         const int status = std::system(command.c_str());
         return {RZTEST_EXIT_STATUS(status), Read(dir_ / "output.txt")};
     }
@@ -72,7 +75,7 @@ protected:
             std::memcpy(&value, &bytes[at], size);
             return value;
         };
-        const std::uint32_t bits = field(28, 2), table = bits == 1 ? 8 : bits == 8 ? 1024 : 0;
+        const std::uint32_t bits = field(28, 2), table = bits <= 8 ? 4u << bits : 0;
         EXPECT_TRUE(bytes.starts_with("BM") && field(2, 4) == bytes.size()) << name;
         EXPECT_TRUE(field(14, 4) == 40 && field(10, 4) == 14 + 40 + table) << name;
         EXPECT_EQ(RZDIB2KWPixMap(&bytes[14], unsigned(bytes.size() - 14), map.out()), 0) << name;
@@ -135,50 +138,116 @@ TEST_F(RzToolTest, DemoWritesPicturesThatImportBack) {
 TEST_F(RzToolTest, CommandsReadTheFilesTheyWrite) {
     ASSERT_EQ(Run("roundtrip -o start.bmp").first, 0);
     // Cropping a file takes the same part as cropping the built-in image.
-    const auto crop = Run("crop start.bmp --rect 10,20,110,70 -o part.bmp");
+    const auto crop = Run("crop start.bmp --rect 10,20,110,70 part.bmp");
     ASSERT_EQ(crop.first, 0) << crop.second;
     ExpectTestImagePart(Reimport("part.bmp").get(), 10, 20, 100, 50);
-    // A round trip of a file changes nothing but the resolution fields.
-    ASSERT_EQ(Run("roundtrip start.bmp -o again.bmp").first, 0);
-    const std::string first = Read(dir_ / "start.bmp"), again = Read(dir_ / "again.bmp");
-    EXPECT_TRUE(first.size() == again.size() && first.substr(54) == again.substr(54));
+    // A round trip of a file changes nothing but the resolution fields, on
+    // the way through files, a pipe, standard input, a PNG file, or a file
+    // with a V5 header (84 more bytes of header; the pixels after them).
+    const std::string first = Read(dir_ / "start.bmp");
+    std::string v5 = first.substr(0, 54) + std::string(84, '\0') + first.substr(54);
+    v5[10] = char(138), v5[14] = char(124);
+    std::ofstream(dir_ / "v5.bmp", std::ios::binary) << v5;
+    const bool png = rztool::PngSupport() != "built without PNG support";
+    const std::pair<const char*, const char*> trips[] = {
+        {"roundtrip start.bmp again.bmp", "again.bmp"},
+        {"roundtrip start.bmp - > piped.bmp", "piped.bmp"},
+        {"roundtrip - from-stdin.bmp < start.bmp", "from-stdin.bmp"},
+        {"roundtrip v5.bmp from-v5.bmp", "from-v5.bmp"},
+        {png ? "roundtrip start.bmp --output=trip.png" : nullptr, nullptr},
+        {png ? "roundtrip trip.png via-png.bmp" : nullptr, "via-png.bmp"}};
+    for (const auto& [arguments, name] : trips) {
+        if (arguments == nullptr) continue;
+        ASSERT_EQ(Run(arguments, "2> output.txt").first, 0) << arguments;
+        if (name == nullptr) continue;
+        const std::string again = Read(dir_ / name);
+        EXPECT_TRUE(first.size() == again.size() && first.substr(54) == again.substr(54)) << name;
+    }
     ASSERT_EQ(Run("fill part.bmp --colour=#102030 -o filled.bmp").first, 0);
     EXPECT_EQ(Pixel(Reimport("filled.bmp").get(), 99, 49), (Colour{255, 0x10, 0x20, 0x30}));
     const auto info = Run("info part.bmp");
     EXPECT_TRUE(info.first == 0 && Has(info.second, "BITMAPINFOHEADER") &&
                 Has(info.second, "100 x 50, PixelTypeARGB"))
         << info.second;
+    // A reduced picture as a palette PNG holds the colours of its BMP file.
+    if (!png) return;
+    ASSERT_EQ(Run("convert --bits 4 --dither yes -o reduced.bmp").first, 0);
+    ASSERT_EQ(Run("convert --bits 4 --dither yes -o reduced.png").first, 0);
+    const OwnedPixMap fromPng = rztool::LoadImageFile((dir_ / "reduced.png").string());
+    EXPECT_TRUE(rztest::PixelsOf(fromPng.get()) == rztest::PixelsOf(Reimport("reduced.bmp").get()));
 }
 
+// Failures name the file and the system's reason, say "too large" when the
+// refusal is about size, and leave nothing behind.
 TEST_F(RzToolTest, BadFilesFailWithAMessage) {
     ASSERT_EQ(Run("roundtrip -o good.bmp").first, 0);
-    const std::string good = Read(dir_ / "good.bmp");
-    std::string v5 = good;
-    v5[14] = 124; // a header size the import does not take
+    std::string good = Read(dir_ / "good.bmp"), wide = good;
+    wide.replace(18, 4, "\x40\x9C\x00\x00", 4); // 40000 pixels wide
     std::ofstream(dir_ / "text.bmp", std::ios::binary) << "hello world and more";
     std::ofstream(dir_ / "short.bmp", std::ios::binary) << good.substr(0, 5000); // cut in the rows
-    std::ofstream(dir_ / "v5.bmp", std::ios::binary) << v5;
+    std::ofstream(dir_ / "wide.bmp", std::ios::binary) << wide;
+    std::ofstream(dir_ / "short.png", std::ios::binary) << "\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR";
+    const bool png = rztool::PngSupport() != "built without PNG support";
     const std::pair<const char*, const char*> cases[] = {
         // arguments, what the message says
-        {"info no-such-file.bmp", "cannot open file"},
-        {"roundtrip text.bmp", "not a BMP file"},
+        {"info no-such-file.bmp", "cannot open no-such-file.bmp: No such file or directory"},
+        {"roundtrip text.bmp", "text.bmp: not a BMP or PNG file (starts with bytes 68 65)"},
         {"crop short.bmp --rect 0,0,8,8", "cannot import"},
-        {"info v5.bmp", "BITMAPV5HEADER"}};
+        {"info wide.bmp", "wide.bmp: too large"},
+        {"stretch --size 100000x100000", "too large"},
+        {"roundtrip good.bmp missing/out.bmp",
+         "cannot create missing/out.bmp: No such file or directory"},
+        {"info short.png", png ? "short.png: cannot read the PNG file" : "without PNG support"},
+        {png ? "roundtrip good.bmp missing/out.png" : "roundtrip -o out.png",
+         png ? "cannot create missing/out.png" : "without PNG support"}};
     for (const auto& [arguments, message] : cases) {
         const auto [code, output] = Run(arguments);
         EXPECT_TRUE(code == 1 && Has(output, message)) << arguments << ": " << output;
     }
-    EXPECT_FALSE(fs::exists(dir_ / "rztool-out" / "roundtrip.bmp"));
+    EXPECT_FALSE(fs::exists(dir_ / "rztool-out" / "roundtrip.bmp") || fs::exists(dir_ / "missing"));
+}
+
+// Where the import rules change a picture in a way its owner would not
+// guess, and where an option does nothing, one warning line says so and the
+// command still succeeds.
+TEST_F(RzToolTest, SurprisesGetOneWarningLine) {
+    const fs::path corpus = RZ_BMP_CORPUS_DIR;
+    if (!fs::is_directory(corpus / "g")) GTEST_SKIP() << "no BMP corpus at " << corpus;
+    const std::pair<std::string, const char*> cases[] = {
+        {"g/pal8.bmp", "the 8-bit colour palette was imported as an 8-bit grey map"},
+        {"g/pal1bg.bmp", "the 1-bit palette (#4040FF and #40FF40) was imported as black and white"},
+        {"q/pal2.bmp", "the import does not decode 2-bit pixels: the picture comes out black"},
+        {"q/rgba32-1.bmp", "the alpha channel was dropped"},
+        {"g/pal8gs.bmp", nullptr},
+        {"g/pal1wb.bmp", nullptr},
+        {"q/rgb32h52.bmp", nullptr},
+        {"--bits 4 --palette standard", "--palette has no effect at 4 bits"},
+        {"--bits 24 --dither yes", "--dither has no effect at 24 bits"},
+        {"--bits 8 --palette standard", nullptr}};
+    for (const auto& [input, warning] : cases) {
+        const std::string arguments = input.starts_with("--")
+                                          ? "convert " + input
+                                          : "info \"" + (corpus / input).string() + "\"";
+        const auto [code, output] = Run(arguments);
+        const auto first = output.find("warning:");
+        EXPECT_TRUE(code == 0 && (warning ? Has(output, warning) : first == std::string::npos) &&
+                    output.find("warning:", first + 1) == std::string::npos)
+            << arguments << ": " << output;
+    }
 }
 
 TEST_F(RzToolTest, BadArgumentsAreUsageErrors) {
     // No rectangle, one wider than the image, an empty one; a colour channel
-    // beyond 255, no colour; unknown options and too many files.
+    // beyond 255, no colour; unknown options and too many files; two
+    // outputs; outputs of no known format.
     for (const char* arguments :
          {"frobnicate", "crop", "crop --rect 0,0,513,10", "crop --rect 10,10,10,20",
-          "fill --colour 256,0,0", "fill --colour", "info --frobnicate 1", "info a.bmp b.bmp"})
+          "fill --colour 256,0,0", "fill --colour", "info --frobnicate 1", "info a.bmp b.bmp",
+          "roundtrip a.bmp b.bmp -o c.bmp", "roundtrip -o x.jpg", "roundtrip --format gif"})
         EXPECT_EQ(Run(arguments).first, 2) << arguments;
     EXPECT_TRUE(Run("help").first == 0 && Run("crop --help").first == 0);
+    const auto version = Run("--version");
+    EXPECT_TRUE(version.first == 0 && Has(version.second, "rztool " RZTOOL_VERSION));
 }
 
 } // namespace

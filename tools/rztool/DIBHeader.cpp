@@ -1,5 +1,6 @@
 #include "DIBHeader.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace rztool {
@@ -10,6 +11,12 @@ template <typename T> T ReadAt(std::span<const unsigned char> bytes, std::size_t
     T value;
     std::memcpy(&value, bytes.data() + offset, sizeof value);
     return value;
+}
+
+bool KnownHeaderSize(std::uint32_t size) {
+    for (const std::uint32_t known : {12u, 16u, 40u, 52u, 56u, 64u, 108u, 124u})
+        if (size == known) return true;
+    return false;
 }
 
 } // namespace
@@ -26,18 +33,55 @@ std::optional<DIBHeaderFields> ReadDIBHeader(std::span<const unsigned char> dib)
         fields.bitCount = ReadAt<std::uint16_t>(dib, 10);
         return fields;
     }
-    if (fields.headerSize < 40 || dib.size() < 40) return std::nullopt;
-    fields.width = ReadAt<std::int32_t>(dib, 4);
-    fields.height = ReadAt<std::int32_t>(dib, 8);
-    fields.planes = ReadAt<std::uint16_t>(dib, 12);
-    fields.bitCount = ReadAt<std::uint16_t>(dib, 14);
-    fields.compression = ReadAt<std::uint32_t>(dib, 16);
-    fields.sizeImage = ReadAt<std::uint32_t>(dib, 20);
-    fields.xPelsPerMeter = ReadAt<std::int32_t>(dib, 24);
-    fields.yPelsPerMeter = ReadAt<std::int32_t>(dib, 28);
-    fields.colorsUsed = ReadAt<std::uint32_t>(dib, 32);
-    fields.colorsImportant = ReadAt<std::uint32_t>(dib, 36);
+    // Every later header starts with the fields of the 40-byte one, as many
+    // of them as it has room for.
+    const std::size_t present = std::min<std::size_t>(fields.headerSize, 40);
+    if (fields.headerSize < 16 || dib.size() < present) return std::nullopt;
+    unsigned char header[40] = {};
+    std::memcpy(header, dib.data(), present);
+    const std::span<const unsigned char> all(header);
+    fields.width = ReadAt<std::int32_t>(all, 4);
+    fields.height = ReadAt<std::int32_t>(all, 8);
+    fields.planes = ReadAt<std::uint16_t>(all, 12);
+    fields.bitCount = ReadAt<std::uint16_t>(all, 14);
+    fields.compression = ReadAt<std::uint32_t>(all, 16);
+    fields.sizeImage = ReadAt<std::uint32_t>(all, 20);
+    fields.xPelsPerMeter = ReadAt<std::int32_t>(all, 24);
+    fields.yPelsPerMeter = ReadAt<std::int32_t>(all, 28);
+    fields.colorsUsed = ReadAt<std::uint32_t>(all, 32);
+    fields.colorsImportant = ReadAt<std::uint32_t>(all, 36);
     return fields;
+}
+
+std::optional<DIBLayout> ReadDIBLayout(std::span<const unsigned char> dib) {
+    const auto fields = ReadDIBHeader(dib);
+    if (!fields || !KnownHeaderSize(fields->headerSize) || dib.size() < fields->headerSize)
+        return std::nullopt;
+    DIBLayout layout;
+    layout.fields = *fields;
+    layout.tableAt = fields->headerSize;
+    const std::uint32_t bits = fields->bits();
+    if (fields->headerSize == 12) {
+        layout.entrySize = 3;
+        layout.colours = bits <= 8 ? 1u << bits : 0;
+        return layout;
+    }
+    // Bit masks: after a 40-byte header, inside the later ones (alpha from
+    // 56 bytes on).
+    if (!fields->os2() && (fields->compression == 3 || fields->compression == 6)) {
+        const bool inside = fields->headerSize >= 52;
+        layout.maskCount =
+            inside ? (fields->headerSize >= 56 ? 4 : 3) : (fields->compression == 6 ? 4 : 3);
+        const std::size_t masksAt = inside ? 40 : fields->headerSize;
+        if (dib.size() < masksAt + 4 * std::size_t(layout.maskCount)) return std::nullopt;
+        for (int i = 0; i < layout.maskCount; ++i)
+            layout.masks[i] = ReadAt<std::uint32_t>(dib, masksAt + 4 * i);
+        if (!inside) layout.tableAt += 4 * layout.maskCount;
+    }
+    const std::int32_t colours = static_cast<std::int16_t>(fields->colorsUsed & 0xFFFF);
+    if (colours < 0) return std::nullopt;
+    layout.colours = colours == 0 && bits < 16 ? 1u << bits : std::uint32_t(colours);
+    return layout;
 }
 
 const char* HeaderKindName(std::uint32_t headerSize) {
@@ -81,21 +125,6 @@ const char* CompressionName(std::uint32_t compression) {
     default:
         return "unknown compression";
     }
-}
-
-std::optional<std::uint32_t> PixelDataOffset(std::span<const unsigned char> dib) {
-    const auto fields = ReadDIBHeader(dib);
-    if (!fields || (fields->headerSize != 12 && fields->headerSize != 40)) return std::nullopt;
-    const std::int64_t bits = std::int64_t{fields->bitCount} * fields->planes;
-    if (fields->headerSize == 12) {
-        const std::int64_t colours = bits <= 8 ? std::int64_t{1} << bits : 0;
-        return static_cast<std::uint32_t>(12 + 3 * colours);
-    }
-    std::int64_t colours = static_cast<std::int16_t>(fields->colorsUsed & 0xFFFF);
-    if (colours == 0 && bits < 16) colours = std::int64_t{1} << bits;
-    if (colours < 0) return std::nullopt;
-    const std::int64_t masks = fields->compression == 3 ? 12 : 0;
-    return static_cast<std::uint32_t>(40 + masks + 4 * colours);
 }
 
 } // namespace rztool

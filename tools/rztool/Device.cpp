@@ -43,12 +43,12 @@ void Device::PaintCheckerboard() {
     OwnedPixMap board(RZCreateKWPixMap(width_, height_, 72, 72, PixelTypeARGB));
     if (board.get() == nullptr) throw Failure("out of memory for the background");
     FillCheckerboard(board.get());
-    const std::vector<unsigned char> dib = ExportDIB(board.get());
+    const ByteBlock dib = ExportDIB(board.get());
     StretchDIBits(dc_, 0, 0, width_, height_, 0, 0, width_, height_, dib.data() + 40,
                   reinterpret_cast<const BITMAPINFO*>(dib.data()), DIB_RGB_COLORS, SRCCOPY);
 }
 
-std::vector<unsigned char> Device::ReadBack() const {
+ByteBlock Device::ReadBack() const {
     // A device's own surface is read through a copy of the rectangle.
     const KWRect all{0, 0, height_, width_};
     char* dib = nullptr;
@@ -57,9 +57,7 @@ std::vector<unsigned char> Device::ReadBack() const {
     if (result != 0 || dib == nullptr)
         throw Failure("cannot read the device back: RZDDB2DIB returned " +
                       DescribeErrorCode(result));
-    std::vector<unsigned char> bytes(dib, dib + size);
-    BMKillPtr(&dib);
-    return bytes;
+    return ByteBlock::Adopt(dib, size);
 }
 
 } // namespace rztool

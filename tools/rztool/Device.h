@@ -4,8 +4,7 @@
 // screen's depth to GetDeviceCaps as Windows memory DCs do.
 #pragma once
 
-#include <vector>
-
+#include "ByteBlock.h"
 #include "RZ/platform/WindowsImaging.h"
 
 namespace rztool {
@@ -22,7 +21,7 @@ public:
     // Fills the device with the checkerboard of FillCheckerboard.
     void PaintCheckerboard();
     // What the device holds, read back with RZDDB2DIB, at its own depth.
-    std::vector<unsigned char> ReadBack() const;
+    ByteBlock ReadBack() const;
 
 private:
     HDC dc_ = nullptr;

@@ -3,12 +3,9 @@
 #include <cstdint>
 #include <cstring>
 
-#include "Arguments.h"
-#include "BmpFile.h"
 #include "Command.h"
 #include "DIBHeader.h"
 #include "KWRoot/Memory.h"
-#include "TestImage.h"
 
 namespace rztool {
 
@@ -31,16 +28,21 @@ namespace {
 
 // Why a DIB that the library refused was refused, as far as its header
 // tells.
-std::string RefusalReason(std::span<const unsigned char> dib) {
-    if (dib.size() < 4) return "the DIB header is cut short";
-    std::uint32_t headerSize;
-    std::memcpy(&headerSize, dib.data(), 4);
-    if (headerSize != 12 && headerSize != 40)
-        return "its " + std::to_string(headerSize) + "-byte header (" + HeaderKindName(headerSize) +
-               ") is not supported; only 12- and 40-byte headers are";
+std::string RefusalReason(std::span<const unsigned char> dib, short result) {
+    if (result == kBMErrOutOfMemory) return "too large: out of memory";
     const auto fields = ReadDIBHeader(dib);
     if (!fields) return "the DIB header is cut short";
+    if (fields->headerSize != 12 && fields->headerSize != 40)
+        return "its " + std::to_string(fields->headerSize) + "-byte header (" +
+               HeaderKindName(fields->headerSize) + ") is not supported";
     if (fields->width <= 0 || fields->height == 0) return "the picture is empty";
+    const std::uint64_t bits = fields->bits() == 1 ? 1 : fields->bits() == 8 ? 8 : 32;
+    const std::uint64_t height = fields->height < 0 ? -fields->height : fields->height;
+    if ((bits * fields->width + 31) / 32 * 4 * height + 32 > INT32_MAX)
+        return "too large: a " + std::to_string(fields->width) + " x " + std::to_string(height) +
+               " picture does not fit in a pixel map";
+    if (fields->height < 0 && fields->compression != 0 && fields->compression != 3)
+        return "its rows are top-down, which the import takes only uncompressed";
     return "the DIB is malformed or shorter than its header claims";
 }
 
@@ -51,40 +53,20 @@ OwnedPixMap ImportDIB(std::span<const unsigned char> dib, const std::string& lab
     const short result = RZDIB2KWPixMap(reinterpret_cast<const char*>(dib.data()),
                                         static_cast<unsigned int>(dib.size()), map.out());
     if (result != 0 || map.get() == nullptr)
-        throw Failure(label + ": cannot import the image: " + RefusalReason(dib) +
+        throw Failure(label + ": cannot import the image: " + RefusalReason(dib, result) +
                       " (RZDIB2KWPixMap returned " + DescribeErrorCode(result) + ")");
     return map;
 }
 
-std::vector<unsigned char> ExportDIB(KWPixMap** map) {
+ByteBlock ExportDIB(KWPixMap** map) {
     char* dib = nullptr;
     unsigned int size = 0;
     const short result = RZKWPixMap2DIB(map, nullptr, &dib, &size);
     if (result != 0 || dib == nullptr)
-        throw Failure("cannot export the pixel map: RZKWPixMap2DIB returned " +
+        throw Failure(std::string(result == kBMErrOutOfMemory ? "too large: " : "") +
+                      "cannot export the pixel map: RZKWPixMap2DIB returned " +
                       DescribeErrorCode(result));
-    std::vector<unsigned char> bytes(dib, dib + size);
-    BMKillPtr(&dib);
-    return bytes;
-}
-
-OwnedPixMap LoadBmpFile(const std::filesystem::path& path) {
-    const auto file = ReadWholeFile(path);
-    return ImportDIB(PackedDIBFromBmp(file, path.string()), path.string());
-}
-
-void SaveBmpFile(KWPixMap** map, const std::filesystem::path& path) {
-    WriteWholeFile(path, BmpFromPackedDIB(ExportDIB(map)));
-}
-
-InputImage LoadInput(Arguments& arguments) {
-    if (const auto file = arguments.TakePositional()) return {*file, LoadBmpFile(*file)};
-    return {"built-in test image", MakeTestImage()};
-}
-
-std::filesystem::path OutputPath(Arguments& arguments, const std::string& defaultName) {
-    if (const auto output = arguments.TakeOption("output")) return *output;
-    return std::filesystem::path(kDefaultOutputDirectory) / defaultName;
+    return ByteBlock::Adopt(dib, size);
 }
 
 OwnedPixMap ConvertByPixelSetter(KWPixMap** map, KWPixelType type) {
@@ -115,8 +97,8 @@ void FillCheckerboard(KWPixMap** map) {
 
 OwnedPixMap NewMapLike(KWPixMap** map, std::int64_t width, std::int64_t height) {
     const std::string size = std::to_string(width) + " x " + std::to_string(height);
-    if (width < 1 || height < 1 || width > INT32_MAX || height > INT32_MAX)
-        throw Failure("a " + size + " image cannot be made");
+    if (width < 1 || height < 1) throw Failure("a " + size + " image cannot be made");
+    if (width > INT32_MAX || height > INT32_MAX) throw Failure("a " + size + " image is too large");
     OwnedPixMap made(RZCreateKWPixMap(static_cast<int>(width), static_cast<int>(height),
                                       static_cast<int>(RZGetKWPixMapHResolution(map)),
                                       static_cast<int>(RZGetKWPixMapVResolution(map)),

@@ -1,21 +1,15 @@
 // Pixel maps as the commands handle them: owned, imported from and exported
-// to BMP files, described in words.
+// to packed DIBs, converted, described in words.
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
 #include <span>
 #include <string>
-#include <vector>
 
+#include "ByteBlock.h"
 #include "RZ/KWPixMap"
 
 namespace rztool {
-
-class Arguments;
-
-// Where commands write when no -o is given.
-inline constexpr const char* kDefaultOutputDirectory = "rztool-out";
 
 // Sole owner of a pixel map handle.
 class OwnedPixMap {
@@ -38,23 +32,10 @@ private:
 };
 
 // A pixel map from a packed DIB; throws a failure, prefixed with label,
-// when the library refuses it.
+// when the library refuses it, saying why as far as the header tells.
 OwnedPixMap ImportDIB(std::span<const unsigned char> dib, const std::string& label);
-// The map as a bottom-up packed DIB (RZKWPixMap2DIB).
-std::vector<unsigned char> ExportDIB(KWPixMap** map);
-
-OwnedPixMap LoadBmpFile(const std::filesystem::path& path);
-void SaveBmpFile(KWPixMap** map, const std::filesystem::path& path);
-
-// The command's input: the BMP file named by the next positional argument,
-// or the built-in test image when there is none.
-struct InputImage {
-    std::string label;
-    OwnedPixMap map;
-};
-InputImage LoadInput(Arguments& arguments);
-// --output / -o, or rztool-out/<defaultName>.
-std::filesystem::path OutputPath(Arguments& arguments, const std::string& defaultName);
+// The map as a bottom-up packed DIB (RZKWPixMap2DIB), in the library's block.
+ByteBlock ExportDIB(KWPixMap** map);
 
 // A new pixel map holding a copy of map's pixels in another pixel type,
 // each pixel stored through RZSetKWPixMapPixel.

@@ -1,11 +1,12 @@
-// rztool: the RZ library from a shell. Reads and writes BMP files, or
-// starts from a built-in test image when no file is given.
+// rztool: the RZ library from a shell. Reads BMP and PNG files and writes
+// them, or starts from a built-in test image when no file is given.
 #include <cstdio>
 #include <exception>
 #include <string>
 
 #include "Arguments.h"
 #include "Command.h"
+#include "PngFile.h"
 #include "RZ/platform/WindowsImaging.h"
 
 namespace {
@@ -14,15 +15,19 @@ using rztool::Command;
 
 void PrintUsage(std::FILE* out) {
     std::fprintf(out, "usage: rztool <command> [arguments]\n"
-                      "       rztool            the same as 'rztool demo'\n\ncommands:\n");
+                      "       rztool            the same as 'rztool demo'\n"
+                      "       rztool --version\n\ncommands:\n");
     for (const Command* command : rztool::AllCommands())
         std::fprintf(out, "  %s %s\n      %s\n", command->name, command->synopsis,
                      command->summary);
     std::fprintf(out,
-                 "\nFILE is a BMP file; without one the built-in 512 x 384 test image is used.\n"
-                 "OUT defaults to %s/<command>.bmp.\n"
+                 "\nFILE is a BMP or PNG file, - for standard input; without one the built-in\n"
+                 "512 x 384 test image is used. OUT, given with -o or as the last argument,\n"
+                 "is written as PNG when it ends in .png and as BMP otherwise (--format bmp|png\n"
+                 "says which); - is standard output. Without OUT, commands write\n"
+                 "%s/<command>.bmp. (%s.)\n"
                  "'rztool <command> --help' shows one command.\n",
-                 "rztool-out");
+                 "rztool-out", rztool::PngSupport().c_str());
 }
 
 void PrintCommandUsage(const Command& command, std::FILE* out) {
@@ -47,8 +52,11 @@ private:
 } // namespace
 
 int main(int argc, char** argv) {
-    const GdiPlusSession gdiPlus;
     const std::string name = argc > 1 ? argv[1] : "demo";
+    if (name == "--version" || name == "version") {
+        std::printf("rztool %s, %s\n", RZTOOL_VERSION, rztool::PngSupport().c_str());
+        return rztool::kExitOk;
+    }
     if (name == "help" || name == "-h" || name == "--help") {
         const Command* command = argc > 2 ? rztool::FindCommand(argv[2]) : nullptr;
         if (command != nullptr)
@@ -63,6 +71,7 @@ int main(int argc, char** argv) {
         PrintUsage(stderr);
         return rztool::kExitUsage;
     }
+    const GdiPlusSession gdiPlus;
     try {
         rztool::Arguments arguments(argc > 2 ? argc - 2 : 0, argv + 2, command->flags);
         if (arguments.HelpRequested()) {
@@ -71,10 +80,12 @@ int main(int argc, char** argv) {
         }
         return command->run(arguments);
     } catch (const rztool::ToolError& error) {
+        std::fflush(stdout);
         std::fprintf(stderr, "rztool %s: %s\n", command->name, error.what());
         if (error.code() == rztool::kExitUsage) PrintCommandUsage(*command, stderr);
         return error.code();
     } catch (const std::exception& error) {
+        std::fflush(stdout);
         std::fprintf(stderr, "rztool %s: %s\n", command->name, error.what());
         return rztool::kExitFailed;
     }

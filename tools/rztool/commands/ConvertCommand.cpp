@@ -1,15 +1,14 @@
 // convert: the image reduced to 1, 4, 8 or 24 bits per pixel
-// (CRZConvertBitmap), written as a BMP file.
+// (CRZConvertBitmap), written as a BMP or PNG file.
 #include <cstdio>
 #include <cstring>
 #include <span>
 
 #include "Arguments.h"
-#include "BmpFile.h"
 #include "Command.h"
-#include "Images.h"
-#include "KWRoot/Memory.h"
+#include "ImageFiles.h"
 #include "RZ/KWPixMap"
+#include "Report.h"
 
 namespace rztool {
 
@@ -22,7 +21,7 @@ bool ParseYesNo(const std::optional<std::string>& text, const char* option) {
 }
 
 int RunConvert(Arguments& arguments) {
-    InputImage input = LoadInput(arguments);
+    const auto inputName = arguments.TakePositional();
     const auto bitsText = arguments.TakeOption("bits");
     const bool dither = ParseYesNo(arguments.TakeOption("dither"), "dither");
     const auto paletteText = arguments.TakeOption("palette");
@@ -32,36 +31,45 @@ int RunConvert(Arguments& arguments) {
     const std::string palette = paletteText.value_or("popularity");
     if (palette != "popularity" && palette != "standard")
         throw UsageError("--palette takes popularity or standard, not '" + palette + "'");
-    const auto output = OutputPath(arguments, "convert-" + bits + ".bmp");
+    const OutputTarget output = OutputFor(arguments, "convert-" + bits);
     arguments.RequireAllTaken();
+    InputImage input = LoadInput(inputName);
 
-    const std::vector<unsigned char> source = ExportDIB(input.map.get());
+    const ByteBlock source = ExportDIB(input.map.get());
     BITMAPINFOHEADER header;
     std::memcpy(&header, source.data(), sizeof header);
+    const int target = std::stoi(bits), from = header.biBitCount;
+    // Only 8-bit targets of true-colour sources have a palette to choose,
+    // and only a drop in depth leaves an error to diffuse.
+    const bool choosesPalette = target == 8 && from > 8;
+    if (paletteText && !choosesPalette)
+        Warn("--palette has no effect at " + bits + " bits" +
+             (target == 8
+                  ? " for " + std::to_string(from) + "-bit pixels: they get the standard palette"
+                  : ""));
+    if (dither && (target == 24 || target >= from))
+        Warn("--dither has no effect at " + bits + " bits from " + std::to_string(from) + " bits");
+
     void* converted = nullptr;
     const unsigned int size =
-        CRZConvertBitmap(&converted, static_cast<short>(std::stoi(bits)),
+        CRZConvertBitmap(&converted, static_cast<short>(target),
                          reinterpret_cast<const BITMAPINFOHEADER*>(source.data()), dither ? 1 : 0,
                          palette == "standard" ? 1 : 0);
+    const ByteBlock dib = ByteBlock::Adopt(static_cast<char*>(converted), size);
     if (size == 0 || converted == nullptr)
-        throw Failure("CRZConvertBitmap refused the " + std::to_string(header.biBitCount) +
-                      "-bit DIB of " + input.label);
-    const std::vector<unsigned char> dib(static_cast<unsigned char*>(converted),
-                                         static_cast<unsigned char*>(converted) + size);
-    char* block = static_cast<char*>(converted);
-    BMKillPtr(&block);
-    WriteWholeFile(output, BmpFromPackedDIB(dib));
+        throw Failure("CRZConvertBitmap refused the " + std::to_string(from) + "-bit DIB of " +
+                      input.label);
+    SaveDIB(dib.bytes(), output);
 
-    // Only 8-bit targets of true-colour sources use the popularity palette.
-    const bool popularity = bits == "8" && palette == "popularity" && header.biBitCount > 8;
-    std::printf("%s: %s\nconverted from %d to %s bits, %s palette, %s\nwrote %s (%u bytes of "
-                "DIB)\n",
-                input.label.c_str(), DescribeMap(input.map.get()).c_str(), header.biBitCount,
-                bits.c_str(),
-                bits == "24" ? "no"
-                : popularity ? "popularity"
-                             : "standard",
-                dither ? "error diffusion" : "nearest colour", output.string().c_str(), size);
+    std::fprintf(ReportStream(),
+                 "%s: %s\nconverted from %d to %s bits, %s palette, %s\nwrote %s (%u bytes of "
+                 "DIB)\n",
+                 input.label.c_str(), DescribeMap(input.map.get()).c_str(), from, bits.c_str(),
+                 target == 24                                ? "no"
+                 : choosesPalette && palette == "popularity" ? "popularity"
+                                                             : "standard",
+                 dither && target < from && target != 24 ? "error diffusion" : "nearest colour",
+                 output.label().c_str(), size);
     return kExitOk;
 }
 
@@ -69,7 +77,7 @@ int RunConvert(Arguments& arguments) {
 
 extern const Command kConvertCommand = {
     "convert",
-    "[FILE] [--bits 1|4|8|24] [--dither yes|no] [--palette popularity|standard] [-o OUT]",
+    "[FILE] [--bits 1|4|8|24] [--dither yes|no] [--palette popularity|standard] [[-o] OUT]",
     "reduce to 1, 4, 8 or 24 bits per pixel, optionally with error diffusion (CRZConvertBitmap)",
     RunConvert};
 

@@ -1,9 +1,10 @@
-// crop: a rectangle of the image as a new BMP file.
+// crop: a rectangle of the image as a new picture file.
 #include <cstdio>
 
 #include "Arguments.h"
 #include "Command.h"
-#include "Images.h"
+#include "ImageFiles.h"
+#include "Report.h"
 
 namespace rztool {
 
@@ -15,10 +16,11 @@ std::string RectText(const KWRect& rect) {
 }
 
 int RunCrop(Arguments& arguments) {
-    InputImage input = LoadInput(arguments);
+    const auto inputName = arguments.TakePositional();
     const auto rectText = arguments.TakeOption("rect");
-    const auto output = OutputPath(arguments, "crop.bmp");
+    const OutputTarget output = OutputFor(arguments, "crop");
     arguments.RequireAllTaken();
+    InputImage input = LoadInput(inputName);
     if (!rectText) throw UsageError("--rect LEFT,TOP,RIGHT,BOTTOM is required");
 
     // The library answers a rectangle outside the map with a whole copy;
@@ -35,15 +37,16 @@ int RunCrop(Arguments& arguments) {
     const short result = RZCropKWPixMap(input.map.get(), cropped.out(), &rect);
     if (result != 0 || cropped.get() == nullptr)
         throw Failure("RZCropKWPixMap returned " + DescribeErrorCode(result));
-    SaveBmpFile(cropped.get(), output);
-    std::printf("%s: cropped %s to %s\nwrote %s\n", input.label.c_str(), RectText(rect).c_str(),
-                DescribeMap(cropped.get()).c_str(), output.string().c_str());
+    SaveMap(cropped.get(), output);
+    std::fprintf(ReportStream(), "%s: cropped %s to %s\nwrote %s\n", input.label.c_str(),
+                 RectText(rect).c_str(), DescribeMap(cropped.get()).c_str(),
+                 output.label().c_str());
     return kExitOk;
 }
 
 } // namespace
 
-extern const Command kCropCommand = {"crop", "[FILE] --rect L,T,R,B [-o OUT]",
+extern const Command kCropCommand = {"crop", "[FILE] --rect L,T,R,B [[-o] OUT]",
                                      "cut out columns L..R-1 of rows T..B-1 (RZCropKWPixMap)",
                                      RunCrop};
 

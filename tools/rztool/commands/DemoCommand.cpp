@@ -5,9 +5,8 @@
 #include <filesystem>
 
 #include "Arguments.h"
-#include "BmpFile.h"
 #include "Command.h"
-#include "Images.h"
+#include "ImageFiles.h"
 #include "TestImage.h"
 
 namespace rztool {
@@ -18,9 +17,9 @@ namespace {
 // and prints what it holds; returns the re-imported map.
 OwnedPixMap WriteAndReload(KWPixMap** map, const std::filesystem::path& directory, const char* name,
                            const char* what) {
-    const auto path = directory / name;
-    SaveBmpFile(map, path);
-    OwnedPixMap reloaded = LoadBmpFile(path);
+    const std::string path = (directory / name).string();
+    SaveMap(map, {path, FileFormat::kBmp});
+    OwnedPixMap reloaded = LoadImageFile(path);
     std::printf("  %-16s %s\n  %-16s   read back: %s\n", name, what, "",
                 DescribeMap(reloaded.get()).c_str());
     return reloaded;
@@ -39,9 +38,16 @@ bool SamePixels(KWPixMap** a, KWPixMap** b) {
 }
 
 int RunDemo(Arguments& arguments) {
-    const std::filesystem::path directory =
-        arguments.TakeOption("output").value_or(kDefaultOutputDirectory);
+    auto named = arguments.TakeOption("output");
+    if (!named) named = arguments.TakePositional();
     arguments.RequireAllTaken();
+    const std::filesystem::path directory = named.value_or(kDefaultOutputDirectory);
+    if (directory == "-") throw UsageError("demo writes several pictures: give a folder");
+    // The folder itself, not the ones above it.
+    std::error_code error;
+    std::filesystem::create_directory(directory, error);
+    if (error)
+        throw Failure("cannot create the folder " + directory.string() + ": " + error.message());
 
     const OwnedPixMap image = MakeTestImage();
     std::printf("built-in test image: %s\nwriting to %s/\n", DescribeMap(image.get()).c_str(),
@@ -91,7 +97,7 @@ int RunDemo(Arguments& arguments) {
 } // namespace
 
 extern const Command kDemoCommand = {
-    "demo", "[-o DIR]",
+    "demo", "[[-o] DIR]",
     "export, import, crop and fill the built-in image; pictures go to DIR (rztool-out)", RunDemo};
 
 } // namespace rztool

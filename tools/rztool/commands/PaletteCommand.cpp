@@ -6,7 +6,7 @@
 
 #include "Arguments.h"
 #include "Command.h"
-#include "Images.h"
+#include "ImageFiles.h"
 #include "RZ/KWPixMap"
 
 namespace rztool {
@@ -32,9 +32,10 @@ unsigned int ParseCount(const std::optional<std::string>& text) {
 }
 
 int RunPalette(Arguments& arguments) {
-    InputImage input = LoadInput(arguments);
+    const auto inputName = arguments.TakePositional();
     const unsigned int maxColors = ParseCount(arguments.TakeOption("colors"));
     arguments.RequireAllTaken();
+    InputImage input = LoadInput(inputName);
 
     // The table is made from 32-bit maps; 1-bit and grey maps go through a
     // 32-bit copy first.

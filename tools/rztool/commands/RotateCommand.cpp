@@ -7,19 +7,21 @@
 
 #include "Arguments.h"
 #include "Command.h"
-#include "Images.h"
+#include "ImageFiles.h"
+#include "Report.h"
 
 namespace rztool {
 
 namespace {
 
 int RunRotate(Arguments& arguments) {
-    InputImage input = LoadInput(arguments);
+    const auto inputName = arguments.TakePositional();
     const auto degreesText = arguments.TakeOption("degrees");
     const bool mirror = arguments.TakeFlag("mirror");
     const bool alpha = arguments.TakeFlag("alpha");
-    const auto output = OutputPath(arguments, "rotate.bmp");
+    const OutputTarget output = OutputFor(arguments, "rotate");
     arguments.RequireAllTaken();
+    InputImage input = LoadInput(inputName);
     if (!degreesText) throw UsageError("--degrees A is required");
     std::size_t used = 0;
     double degrees = 0;
@@ -50,18 +52,18 @@ int RunRotate(Arguments& arguments) {
         RZRotateKWPixMap(source, target.get(), &whole, static_cast<int>(std::lround(x)),
                          static_cast<int>(std::lround(y)), angle, mirror, alpha ? 1 : 0);
     if (result != 0) throw Failure("RZRotateKWPixMap returned " + DescribeErrorCode(result));
-    SaveBmpFile(target.get(), output);
-    std::printf("%s: %s\nturned by %g degrees%s into %s%s\nwrote %s\n", input.label.c_str(),
-                DescribeMap(source).c_str(), degrees, mirror ? ", mirrored," : "",
-                DescribeMap(target.get()).c_str(), alpha ? ", blended over a checkerboard" : "",
-                output.string().c_str());
+    SaveMap(target.get(), output);
+    std::fprintf(ReportStream(), "%s: %s\nturned by %g degrees%s into %s%s\nwrote %s\n",
+                 input.label.c_str(), DescribeMap(source).c_str(), degrees,
+                 mirror ? ", mirrored," : "", DescribeMap(target.get()).c_str(),
+                 alpha ? ", blended over a checkerboard" : "", output.label().c_str());
     return kExitOk;
 }
 
 } // namespace
 
 extern const Command kRotateCommand = {
-    "rotate", "[FILE] --degrees A [--mirror] [--alpha] [-o OUT]",
+    "rotate", "[FILE] --degrees A [--mirror] [--alpha] [[-o] OUT]",
     "turn the image counter-clockwise by A degrees into a map that just holds it "
     "(RZRotateKWPixMap); --alpha blends it over a checkerboard",
     RunRotate, "mirror alpha"};
