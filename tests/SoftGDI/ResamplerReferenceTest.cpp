@@ -148,6 +148,8 @@ TEST(ResamplerReference, FiltersTurnedScaledAndTiledThroughSelections) {
         {24, 20, Rect(0, 0, 24, 20), 30, 18, 4, kHigh, kMirror},
         {9, 7, Rect(0, 0, 9, 7), 30, 20, 5, InterpolationModeBilinear, WrapModeTile},
         {9, 7, Rect(2, 1, 13, 11), -35, 6, 16, InterpolationModeNearestNeighbor, kMirror},
+        // 40 -> 6 across: too many taps for fixed point.
+        {40, 7, Rect(1, 0, 6, 30), 0, 0, 0, kHigh, WrapModeTile},
         // Turned and shrunk: the kernel widens along both axes.
         {24, 20, Rect(0, 0, 12, 10), 25, 18, 4, kHigh, kMirror},
         // Sources narrower than the filter.
