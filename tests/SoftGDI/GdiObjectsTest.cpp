@@ -101,6 +101,7 @@ TEST(GdiDeviceBitmaps, KeepTheirDepthAndDefaultColours) {
     EXPECT_TRUE(DeleteDC(dc));
 }
 
+// Entries from an offset and the count through GetObject; only version 0x300.
 TEST(GdiPalettes, CreatePaletteKeepsTheEntries) {
     struct {
         LOGPALETTE head;
@@ -109,11 +110,9 @@ TEST(GdiPalettes, CreatePaletteKeepsTheEntries) {
     HPALETTE palette = CreatePalette(&record.head);
     PALETTEENTRY entries[3]{};
     WORD count = 0;
-    EXPECT_TRUE(GetPaletteEntries(palette, 1, 5, entries) == 2 && entries[0].peRed == 4 &&
-                entries[1].peBlue == 9);
-    EXPECT_TRUE(GetObjectType(palette) == OBJ_PAL &&
-                GetObject(palette, sizeof count, &count) == 2 && count == 3);
-    EXPECT_TRUE(DeleteObject(palette) && GetPaletteEntries(palette, 0, 0, nullptr) == 0);
+    EXPECT_TRUE(GetPaletteEntries(palette, 1, 5, entries) == 2 && entries[1].peBlue == 9 &&
+                GetObjectType(palette) == OBJ_PAL && GetObject(palette, 2, &count) == 2 &&
+                count == 3 && DeleteObject(palette) && !GetPaletteEntries(palette, 0, 0, nullptr));
     record.head.palVersion = 0x200;
     EXPECT_EQ(CreatePalette(&record.head), nullptr);
 }

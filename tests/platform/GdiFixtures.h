@@ -105,19 +105,22 @@ inline unsigned Channel(std::uint32_t argb, int shift) {
     return argb >> shift & 0xFF;
 }
 
-// How the library draws: edges mirrored, a world transform (m11 m12 m21 m22
-// dx dy), interpolation and compositing.
+// How the library draws: interpolation, compositing, a world transform (m11
+// m12 m21 m22 dx dy), edges mirrored, and a colour matrix if any.
 struct DrawSettings {
     Gdiplus::InterpolationMode interpolation = Gdiplus::InterpolationModeHighQualityBicubic;
     Gdiplus::CompositingMode compositing = Gdiplus::CompositingModeSourceCopy;
     Gdiplus::REAL m[6] = {1, 0, 0, 1, 0, 0};
+    Gdiplus::WrapMode wrap = Gdiplus::WrapModeTileFlipXY;
+    const Gdiplus::ColorMatrix* colours = nullptr;
 };
 
 // Draws all of `source` into `where`.
 inline Gdiplus::Status Draw(Gdiplus::Graphics& target, Gdiplus::Image& source,
                             const Gdiplus::Rect& where, const DrawSettings& s = {}) {
     Gdiplus::ImageAttributes attributes;
-    attributes.SetWrapMode(Gdiplus::WrapModeTileFlipXY);
+    attributes.SetWrapMode(s.wrap);
+    if (s.colours != nullptr) attributes.SetColorMatrix(s.colours);
     const Gdiplus::Matrix matrix(s.m[0], s.m[1], s.m[2], s.m[3], s.m[4], s.m[5]);
     target.SetTransform(&matrix);
     target.SetInterpolationMode(s.interpolation);
