@@ -12,11 +12,10 @@
 // that changes a pixel, or a root-library block left once the result is freed.
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <vector>
 
+#include "FuzzInput.h"
 #include "KWRoot/Memory.h"
 #include "KWRoot/TestSupport.h"
 #include "RZ/KWPixMap"
@@ -28,55 +27,30 @@ namespace {
 // and colour table, since it may not read further.
 constexpr std::int64_t kPixelByteLimit = 256 << 10;
 
+using rzfuzz::FuzzInput;
+
 void Require(bool condition, const char* promise) {
-    if (condition) return;
-    std::fprintf(stderr, "CRZConvertBitmap broke its promise: %s\n", promise);
-    std::abort();
+    if (!condition) rzfuzz::Broke("CRZConvertBitmap", promise);
 }
-
-class Input {
-public:
-    Input(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
-    std::uint8_t Byte() { return at_ < size_ ? data_[at_++] : 0; }
-    std::uint32_t Word() {
-        std::uint32_t value = 0;
-        for (int i = 0; i < 4; ++i) value = value << 8 | Byte();
-        return value;
-    }
-    // One of the table's values, or (for the last index) any 32-bit value.
-    template <std::size_t N> std::int64_t Pick(const std::int64_t (&table)[N]) {
-        const std::size_t i = Byte() % (N + 1);
-        return i < N ? table[i] : static_cast<std::int32_t>(Word());
-    }
-    const std::uint8_t* Rest(std::size_t& count) const {
-        count = size_ - at_;
-        return data_ + at_;
-    }
-
-private:
-    const std::uint8_t* data_;
-    std::size_t size_;
-    std::size_t at_ = 0;
-};
 
 constexpr std::int64_t kBitCounts[] = {1, 4, 8, 24, 32, 0, 2, 16, 48, 64};
 constexpr std::int64_t kPlanes[] = {1, 1, 1, 0, 2, 3, 0x8000};
 constexpr std::int64_t kCompressions[] = {0, 0, 0, 1, 2, 3, 4, 5, 6};
-constexpr std::int64_t kSides[] = {0,     1,     2,     3,      7,        31,       32,
-                                   33,    64,    255,   32767,  32768,    65535,    65536,
-                                   -1,    -2,    -7,    -32768, INT32_MAX, INT32_MIN};
+constexpr std::int64_t kSides[] = {0,  1,  2,   3,      7,         31,       32,
+                                   33, 64, 255, 32767,  32768,     65535,    65536,
+                                   -1, -2, -7,  -32768, INT32_MAX, INT32_MIN};
 constexpr std::int64_t kColourCounts[] = {0, 1, 2, 15, 16, 17, 255, 256, 257, 0x10000, 0x10001};
 
 struct Source {
     BITMAPINFOHEADER header{};
-    int bits = 0;         // planes x bit count, as a 16-bit product
-    int colours = 0;      // colour table entries the conversion reads
+    int bits = 0;    // planes x bit count, as a 16-bit product
+    int colours = 0; // colour table entries the conversion reads
     std::int64_t stride = 0;
     std::int64_t pixelBytes = 0;
     bool handled = false; // a header the conversion takes
 };
 
-Source ChooseSource(Input& in) {
+Source ChooseSource(FuzzInput& in) {
     Source s;
     BITMAPINFOHEADER& h = s.header;
     h.biSize = 40;
@@ -90,18 +64,20 @@ Source ChooseSource(Input& in) {
     h.biClrUsed = static_cast<DWORD>(in.Pick(kColourCounts));
     h.biXPelsPerMeter = static_cast<LONG>(in.Word());
 
-    s.bits = static_cast<std::int16_t>(h.biPlanes * h.biBitCount);
+    s.bits = static_cast<std::int16_t>(std::uint32_t{h.biPlanes} * h.biBitCount);
     s.colours = static_cast<int>(h.biClrUsed & 0xFFFF);
     if (s.colours == 0 && s.bits > 0 && s.bits <= 8) s.colours = 1 << s.bits;
     const std::int64_t width = h.biWidth, height = h.biHeight;
-    const bool bitsHandled = s.bits == 1 || s.bits == 4 || s.bits == 8 || s.bits == 24 || s.bits == 32;
+    const bool bitsHandled =
+        s.bits == 1 || s.bits == 4 || s.bits == 8 || s.bits == 24 || s.bits == 32;
     s.handled = bitsHandled && h.biCompression == BI_RGB && width >= 0 && width <= 32767 &&
                 height >= 0 && height <= 32767;
     const std::int64_t absWidth = width < 0 ? -width : width;
     const std::int64_t absHeight = height < 0 ? -height : height;
     const std::int64_t bits = s.bits > 0 ? s.bits : 1;
     s.stride = ((absWidth * bits + 31) >> 3) & ~std::int64_t{3};
-    s.pixelBytes = s.stride * absHeight;
+    s.pixelBytes =
+        absHeight > 0 && s.stride > INT64_MAX / absHeight ? INT64_MAX : s.stride * absHeight;
     return s;
 }
 
@@ -145,7 +121,7 @@ void CheckTrueColourKept(const Source& s, const std::uint8_t* sourcePixels,
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    Input in(data, size);
+    FuzzInput in(data, size);
     const Source s = ChooseSource(in);
     const std::uint8_t failAt = in.Byte();
     const std::uint8_t choice = in.Byte();
@@ -159,7 +135,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::memcpy(dib.data(), &s.header, sizeof s.header);
     std::size_t restSize = 0;
     const std::uint8_t* rest = in.Rest(restSize);
-    for (std::size_t i = 40; i < dib.size() && restSize > 0; ++i) dib[i] = rest[(i - 40) % restSize];
+    for (std::size_t i = 40; i < dib.size() && restSize > 0; ++i)
+        dib[i] = rest[(i - 40) % restSize];
     const auto* source = reinterpret_cast<const BITMAPINFOHEADER*>(dib.data());
 
     const std::int64_t liveBlocks = KWRootLiveBlockCount();
@@ -179,12 +156,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const bool failed = failing && !KWRootFailurePending();
         KWRootFailAllocation(0);
         Require((result == 0) == (out == nullptr), "a size exactly when a block");
-        const std::int64_t targetBytes =
-            TargetStride(s.header.biWidth, target) * s.header.biHeight + 40 +
-            4 * (target > 0 && target <= 8 ? 1 << target : 0);
+        // Sides the conversion takes are small enough for 64-bit sizes.
+        const bool takes = supported && s.handled &&
+                           TargetStride(s.header.biWidth, target) * s.header.biHeight + 40 +
+                                   4 * (target <= 8 ? 1 << target : 0) <=
+                               INT32_MAX;
         if (!failed)
-            Require((result != 0) == (supported && s.handled && targetBytes <= INT32_MAX),
-                    "handled headers convert and the others are refused");
+            Require((result != 0) == takes, "handled headers convert and the others are refused");
         if (out != nullptr) {
             const auto* block = static_cast<const std::uint8_t*>(out);
             CheckResult(s, block, result, target);

@@ -162,7 +162,9 @@ extern "C" unsigned int CRZConvertBitmap(void** outDib, short bitCount,
     if (sourceDib == nullptr || !IsTargetDepth(bitCount)) return 0;
     // What the row loop handles: bottom-up, uncompressed, 1 to 32 bits
     // without 16, sides that fit its 16-bit counters.
-    const auto sourceBits = static_cast<std::int16_t>(sourceDib->biPlanes * sourceDib->biBitCount);
+    // Unsigned: two 16-bit fields can multiply past an int.
+    const auto sourceBits =
+        static_cast<std::int16_t>(std::uint32_t{sourceDib->biPlanes} * sourceDib->biBitCount);
     if (RowExpansionFor(sourceBits) == nullptr || sourceDib->biCompression != BI_RGB) return 0;
     const std::int32_t width = sourceDib->biWidth;
     const std::int32_t height = sourceDib->biHeight;
