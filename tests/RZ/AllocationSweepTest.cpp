@@ -170,8 +170,10 @@ TEST(AllocationFailures, EveryAllocatingExportGivesItsDocumentedResultAndLeavesN
         {"PixMapHandleGuard::PixMapHandleGuard(int, int, int, int, KWPixelType)", 1,
          [] { PixMapHandleGuard g(2, 2, 72, 72, PixelTypeARGB); return Outcome{0, g() != nullptr}; },
          NothingMade},
-        {"RZCopyKWPixMap", 1, [&] { KWPixMap** m = nullptr; short c = RZCopyKWPixMap(&m, argb());
-                                    return Handed(c, m); }, OutOfMemory},
+        // A failed copy nulls the caller's variable, whatever it held.
+        {"RZCopyKWPixMap", 1, [&] { KWPixMap* none = nullptr; KWPixMap** m = &none;
+                                    const short c = RZCopyKWPixMap(&m, argb()); return Handed(c, m); },
+         OutOfMemory},
         // A part that cannot be made falls back to a whole copy.
         {"RZCropKWPixMap", 1, [&] { KWPixMap** m = nullptr; short c = RZCropKWPixMap(argb(), &m, &part);
                                     const bool whole = SameBlock(m, argb()); RZDeleteKWPixMap(m);
@@ -179,8 +181,9 @@ TEST(AllocationFailures, EveryAllocatingExportGivesItsDocumentedResultAndLeavesN
          [](const Outcome& o) { return o.code == 0 && o.made; }},
         {"CreateBMIFromKWPixMap", 1, [&] { BITMAPINFO* i = nullptr; short c = CreateBMIFromKWPixMap(argb(), &i, true);
                                            return Handed(c, reinterpret_cast<char*>(i)); }, OutOfMemory},
-        {"RZKWPixMap2DIB", 1, [&] { char* d = nullptr; unsigned s = 0; short c = RZKWPixMap2DIB(argb(), &part, &d, &s);
-                                    return Handed(c, d); }, OutOfMemory},
+        // A failed export leaves the size alone.
+        {"RZKWPixMap2DIB", 1, [&] { char* d = nullptr; unsigned s = 7; const short c = RZKWPixMap2DIB(argb(), &part, &d, &s);
+                                    return Handed(c != 0 && s != 7 ? 1 : c, d); }, OutOfMemory},
         {"RZDIB2KWPixMap", 2, [&] { KWPixMap** m = nullptr; short c = RZDIB2KWPixMap(dib, dibSize, &m);
                                     return Handed(c, m); },
          [](const Outcome& o) { return (o.code == kBMErrOutOfMemory || o.code == RZErrFailed) && !o.made; }},
@@ -212,7 +215,8 @@ TEST(AllocationFailures, EveryAllocatingExportGivesItsDocumentedResultAndLeavesN
          Failed},
         {"RZRotateKWPixMap_OldParList", 1,
          [&] { return Outcome{RZRotateKWPixMap_OldParList(argb(), target(), 0.5, true, &part, 4, 4)}; }, Failed},
-        // On a palette display, a reduction short of scratch still draws.
+        // On a palette display (the GDI+ path allocates nothing of ours), a
+        // reduction short of scratch still draws.
         {"RZDrawKWPixMapPartOnHDC", 9,
          [&] { return Outcome{RZDrawKWPixMapPartOnHDC(palettized, argb(), &part, &into, 1, 0, 0)}; },
          [](const Outcome& o) { return o.code == 0 || o.code == RZErrFailed; }},
