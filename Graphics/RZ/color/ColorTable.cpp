@@ -85,8 +85,9 @@ extern "C" short RZCalcPixMapColorTable(KWPixMap** map, unsigned int maxColors,
     if (vaManager.setUp(table, 10, kElementBytes) < 0) return RZErrFailed;
     if (static_cast<unsigned>(pixelType) > 1) return RZErrFailed;
     const KWPixMap* record = *map;
+    // Rows without pixels, however many, count as none.
     const MapRows rows{reinterpret_cast<const std::uint8_t*>(RZGetKWPixMapBaseAddr(map)),
-                       record->bytesPerRow, record->height, record->width};
+                       record->bytesPerRow, record->width > 0 ? record->height : 0, record->width};
 
     const PointerBlock binBlock = PointerBlock::Allocate(kBins * static_cast<int>(sizeof(Bin)));
     if (!binBlock) return RZErrFailed;

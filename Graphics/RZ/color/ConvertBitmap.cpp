@@ -2,6 +2,7 @@
 // The driver owns everything that lives for one conversion (palette, cube,
 // working row, error rows, the scan direction of its rows) and hands the
 // quantiser one row at a time.
+#include <atomic>
 #include <cstring>
 
 #include "InverseColorMap.h"
@@ -25,8 +26,10 @@ using rz::platform::PointerBlock;
 // The scan direction of the last row converted, by any conversion: rows
 // alternate from one conversion to the next. 0 until the first row after
 // loading, then +1 (left to right) or -1. Read once at the start of a
-// conversion's rows and written once at their end, nowhere else.
-int g_lastRowDirection = 0;
+// conversion's rows and written once at their end, nowhere else. Atomic so
+// that hosts converting on several threads at once get an interleaving of
+// directions, not a data race.
+std::atomic<int> g_lastRowDirection{0};
 
 constexpr int kHeaderBytes = 40;
 constexpr int kMaxSide = 32767; // the row loop counts in 16 bits
@@ -101,12 +104,15 @@ void ConvertRows(const Conversion& c) {
                                      kCubeBits, cube.As<std::uint8_t>()))
             return;
     }
-    auto* errorValues = errorBlock.As<std::int32_t>();
-    ErrorRows errors{errorValues, errorValues + 3 * width, errorValues + 6 * width};
+    ErrorRows errors{};
+    if (c.dither) {
+        auto* errorValues = errorBlock.As<std::int32_t>();
+        errors = ErrorRows{errorValues, errorValues + 3 * width, errorValues + 6 * width};
+    }
     const ExpandRowFn expand = RowExpansionFor(c.source.bits);
     const std::uint8_t* sourceRow = c.source.first;
     std::uint8_t* targetRow = c.targetFirst;
-    int direction = g_lastRowDirection;
+    int direction = g_lastRowDirection.load(std::memory_order_relaxed);
     for (int y = 0; y < c.source.height; ++y) {
         direction = direction > 0 ? -1 : 1;
         const std::uint8_t* pixels =
@@ -123,7 +129,7 @@ void ConvertRows(const Conversion& c) {
         sourceRow += c.source.stride;
         targetRow += c.targetStride;
     }
-    g_lastRowDirection = direction;
+    g_lastRowDirection.store(direction, std::memory_order_relaxed);
 }
 
 // The target block with its header and colour table, or an empty block when
@@ -156,7 +162,9 @@ extern "C" unsigned int CRZConvertBitmap(void** outDib, short bitCount,
     if (sourceDib == nullptr || !IsTargetDepth(bitCount)) return 0;
     // What the row loop handles: bottom-up, uncompressed, 1 to 32 bits
     // without 16, sides that fit its 16-bit counters.
-    const auto sourceBits = static_cast<std::int16_t>(sourceDib->biPlanes * sourceDib->biBitCount);
+    // Unsigned: two 16-bit fields can multiply past an int.
+    const auto sourceBits =
+        static_cast<std::int16_t>(std::uint32_t{sourceDib->biPlanes} * sourceDib->biBitCount);
     if (RowExpansionFor(sourceBits) == nullptr || sourceDib->biCompression != BI_RGB) return 0;
     const std::int32_t width = sourceDib->biWidth;
     const std::int32_t height = sourceDib->biHeight;

@@ -9,7 +9,8 @@
 
 extern "C" HPALETTE CRZCreatePalette(const BITMAPINFOHEADER* dib) {
     if (dib == nullptr) return nullptr;
-    const auto bits = static_cast<std::int16_t>(dib->biPlanes * dib->biBitCount);
+    // Unsigned: two 16-bit fields can multiply past an int.
+    const auto bits = static_cast<std::int16_t>(std::uint32_t{dib->biPlanes} * dib->biBitCount);
     if (bits >= 24) return nullptr;
     // The entry count is 16 bits wide: 2^16 entries of a 16-bit DIB wrap to
     // none, and negative depths give 2^bits truncated as well.

@@ -20,8 +20,9 @@ struct LevelState {
     int prevMax;
 };
 
-// The search state, process-wide like the cube it fills; every field is set
-// afresh for each entry, so nothing carries from one build to the next.
+// The search state of one cube build, on the builder's stack: every field is
+// set afresh for each entry, so nothing carries from one build to the next,
+// and builds on different threads share nothing.
 struct SearchState {
     int cells; // per axis
     int index; // palette entry being placed
@@ -36,8 +37,6 @@ struct SearchState {
     LevelState greenLevel;
     LevelState blueLevel;
 };
-
-SearchState g_search;
 
 void Restart(LevelState& level, int own, int cells) {
     level.here = own;
@@ -190,7 +189,7 @@ void RgbAxisDistances(int c, int cells, int x, std::uint32_t* out) {
 
 void SearchRgbCube(int count, const RGBQUAD* palette, int bitsPerAxis, std::uint32_t* distances,
                    std::uint8_t* cube) {
-    SearchState& st = g_search;
+    SearchState st;
     st.cells = 1 << bitsPerAxis;
     const int x = 1 << (8 - bitsPerAxis);
     const int shift = 8 - bitsPerAxis;

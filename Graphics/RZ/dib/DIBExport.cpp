@@ -123,7 +123,9 @@ short RZKWPixMap2DIB(KWPixMap** map, const KWRect* sourceRect, char** dib, unsig
     const std::size_t stride = record->bytesPerRow;
     const unsigned char* source = rz::BaseOf(record) + static_cast<std::size_t>(rect.top) * stride +
                                   static_cast<std::size_t>(rect.left) * bits / 8;
-    for (std::int32_t i = 0; i < height; ++i, source += stride) {
+    // Rows without pixels, however many, have nothing to copy.
+    const std::int32_t rows = width > 0 ? height : 0;
+    for (std::int32_t i = 0; i < rows; ++i, source += stride) {
         unsigned char* out = pixels + static_cast<std::size_t>(height - 1 - i) * rowBytes;
         switch (record->pixelType) {
         case PixelTypeBlackWhite:

@@ -103,7 +103,7 @@ extern "C" Gdiplus::Bitmap* PixMapToGdiPlusImage(KWPixMap** pixMap) {
     const int type = RZGetKWPixMapPixelType(pixMap);
     KWPixMap** copy = nullptr;
     if (RZCopyKWPixMap(&copy, pixMap) != 0) return nullptr;
-    if (type == PixelTypeARGB) {
+    if (type == PixelTypeARGB && width > 0) {
         // Type 0 is reordered into GDI+'s byte order; type 1 already is in it.
         for (unsigned int y = 0; y < height; ++y)
             rz::gdiplus::ReversePixelBytes(rz::RowOf(*copy, y), width);

@@ -40,6 +40,7 @@ void CopyIndexedRows(KWPixMap* record, const PixMapGraphics& g, bool toSection) 
     if (!oneBit && g.right <= g.left) return;
     const std::size_t count =
         oneBit ? (std::size_t(record->width) + 7) / 8 : std::size_t(g.right - g.left);
+    if (count == 0) return;
     for (std::int32_t y = g.top; y < g.bottom; ++y) {
         unsigned char* map = RowOf(record, std::uint32_t(y)) + from;
         unsigned char* section = g.bits + std::size_t(y) * sectionRowBytes + from;

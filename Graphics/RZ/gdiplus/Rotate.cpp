@@ -21,8 +21,10 @@ bool IsThirtyTwoBit(int pixelType) {
     return pixelType == PixelTypeARGB || pixelType == PixelTypeARGBDirect;
 }
 
+// Plain comparisons: a standard template instantiated here, unless inlined,
+// would join the library's exports.
 std::int32_t ClampToInt32(std::int64_t v) {
-    return std::int32_t(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX));
+    return std::int32_t(v < INT32_MIN ? INT32_MIN : v > INT32_MAX ? INT32_MAX : v);
 }
 
 // lround for values that may be anything a hostile anchor makes: saturated

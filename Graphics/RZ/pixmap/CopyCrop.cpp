@@ -59,6 +59,7 @@ short RZCropKWPixMap(KWPixMap** source, KWPixMap*** result, const KWRect* rect) 
     const unsigned char* blockEnd = reinterpret_cast<const unsigned char*>(src) +
                                     BMGetHandleSize(reinterpret_cast<char**>(source));
     const std::size_t rowBytes = dst->bytesPerRow;
+    if (rowBytes == 0) return RZErrNone; // rows without pixels, however many
     for (std::int32_t y = rect->top; y < rect->bottom; ++y) {
         const unsigned char* from = rz::RowOf(src, static_cast<std::uint32_t>(y)) + firstByte;
         const std::size_t take =

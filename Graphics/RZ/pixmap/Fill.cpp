@@ -16,6 +16,7 @@ void FillWords(unsigned char* base, std::uint32_t units, const unsigned char* co
 }
 
 void FillBits(KWPixMap* record, bool white) {
+    if (record->bytesPerRow == 0) return; // rows without pixels, however many
     const std::uint32_t wholeBytes = record->width / 8;
     const unsigned int tailBits = record->width % 8;
     // The byte after the whole bytes gets the fill bit in its top tailBits
@@ -82,6 +83,7 @@ bool RZKWPixMapIsAllAlphaEqual(KWPixMap** handle, unsigned char* alpha) {
     const unsigned char reference =
         (record->height > 0 && bytesPerRow > 0) ? rz::BaseOf(record)[0] : 0;
     if (alpha != nullptr) *alpha = reference;
+    if (bytesPerRow == 0) return true; // rows without pixels, however many
     for (std::uint32_t y = 0; y < record->height; ++y) {
         const unsigned char* row = rz::RowOf(record, y);
         for (std::uint32_t i = 0; i < bytesPerRow; i += 4)

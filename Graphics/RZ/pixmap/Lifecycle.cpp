@@ -72,7 +72,8 @@ KWPixMap** RZCreateARGBKWPixMap(KWPixMap** source) {
     KWPixMap* dst = rz::RecordOf(result);
     if (dst == nullptr) return nullptr;
     const std::uint32_t width = src->width;
-    for (std::uint32_t y = 0; y < src->height; ++y) {
+    const std::uint32_t rows = width > 0 ? src->height : 0; // rows without pixels: nothing to do
+    for (std::uint32_t y = 0; y < rows; ++y) {
         const unsigned char* in = rz::RowOf(src, y);
         auto* out = reinterpret_cast<std::uint32_t*>(rz::RowOf(dst, y));
         for (std::uint32_t x = 0; x < width; ++x) {

@@ -256,14 +256,17 @@ TEST(ConvertBitmap, ConversionsMatchTheReferenceAndCarryTheDirection) {
 TEST(ConvertBitmap, RefusesWhatTheRowLoopCannotHandle) {
     // Target bits, then the source's width, height, planes, bits and
     // compression: other target depths; top-down, compressed, bit fields,
-    // 16 bits, 48 bits, sides beyond 16-bit counters, negative width.
-    const int cases[][6] = {
-        {0, 4, 4, 1, 24, BI_RGB},  {2, 4, 4, 1, 24, BI_RGB},       {3, 4, 4, 1, 24, BI_RGB},
-        {5, 4, 4, 1, 24, BI_RGB},  {7, 4, 4, 1, 24, BI_RGB},       {16, 4, 4, 1, 24, BI_RGB},
-        {32, 4, 4, 1, 24, BI_RGB}, {-8, 4, 4, 1, 24, BI_RGB},      {8, 4, -4, 1, 24, BI_RGB},
-        {8, 4, 4, 1, 8, BI_RLE8},  {8, 4, 4, 1, 32, BI_BITFIELDS}, {8, 4, 4, 1, 16, BI_RGB},
-        {8, 4, 4, 2, 24, BI_RGB},  {8, 32768, 4, 1, 24, BI_RGB},   {8, 4, 32768, 1, 24, BI_RGB},
-        {8, -1, 4, 1, 24, BI_RGB}};
+    // 16 bits, 48 bits, 2 bits as the 16-bit product of 65535 planes of
+    // 65534 bits, sides beyond 16-bit counters, negative width.
+    const int cases[][6] = {{0, 4, 4, 1, 24, BI_RGB},       {2, 4, 4, 1, 24, BI_RGB},
+                            {3, 4, 4, 1, 24, BI_RGB},       {5, 4, 4, 1, 24, BI_RGB},
+                            {7, 4, 4, 1, 24, BI_RGB},       {16, 4, 4, 1, 24, BI_RGB},
+                            {32, 4, 4, 1, 24, BI_RGB},      {-8, 4, 4, 1, 24, BI_RGB},
+                            {8, 4, -4, 1, 24, BI_RGB},      {8, 4, 4, 1, 8, BI_RLE8},
+                            {8, 4, 4, 1, 32, BI_BITFIELDS}, {8, 4, 4, 1, 16, BI_RGB},
+                            {8, 4, 4, 2, 24, BI_RGB},       {8, 32768, 4, 1, 24, BI_RGB},
+                            {8, 4, 32768, 1, 24, BI_RGB},   {8, 4, 4, 65535, 65534, BI_RGB},
+                            {8, -1, 4, 1, 24, BI_RGB}};
     Dib dib = MakeDib(24, 4, 4, 9);
     void* out = nullptr;
     for (const auto& [target, width, height, planes, bits, compression] : cases) {

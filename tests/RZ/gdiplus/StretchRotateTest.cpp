@@ -325,7 +325,7 @@ TEST(StretchRotate, FailuresLeaveTheTargetAsItWasAndNothingBehind) {
         PixMapHandleGuard source(Patterned(5, 4, from));
         Scene scene(9, 9, to);
         short result = 0;
-        auto run = [&] {
+        auto run = [&, rotate = rotate, useAlpha = useAlpha] {
             result =
                 rotate ? Rotate(source(), scene.Target(), {0, 0, 4, 5}, 2, 7, 0.5, false, useAlpha)
                        : Stretch(source(), scene.Target(), {0, 0, 4, 5}, {1, 1, 8, 9}, useAlpha);

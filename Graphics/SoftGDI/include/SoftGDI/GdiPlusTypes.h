@@ -16,7 +16,9 @@ typedef float REAL;
 typedef DWORD ARGB;
 typedef INT PixelFormat;
 
-enum Status {
+// The enumerations have int as their fixed type, so that any value a host
+// passes is one the functions may look at (and refuse).
+enum Status : int {
     Ok = 0,
     GenericError = 1,
     InvalidParameter = 2,
@@ -42,9 +44,9 @@ enum Status {
 };
 typedef Status GpStatus;
 
-enum CompositingMode { CompositingModeSourceOver = 0, CompositingModeSourceCopy = 1 };
+enum CompositingMode : int { CompositingModeSourceOver = 0, CompositingModeSourceCopy = 1 };
 
-enum CompositingQuality {
+enum CompositingQuality : int {
     CompositingQualityInvalid = -1,
     CompositingQualityDefault = 0,
     CompositingQualityHighSpeed = 1,
@@ -53,7 +55,7 @@ enum CompositingQuality {
     CompositingQualityAssumeLinear = 4
 };
 
-enum InterpolationMode {
+enum InterpolationMode : int {
     InterpolationModeInvalid = -1,
     InterpolationModeDefault = 0,
     InterpolationModeLowQuality = 1,
@@ -65,7 +67,7 @@ enum InterpolationMode {
     InterpolationModeHighQualityBicubic = 7
 };
 
-enum WrapMode {
+enum WrapMode : int {
     WrapModeTile = 0,
     WrapModeTileFlipX = 1,
     WrapModeTileFlipY = 2,
@@ -73,7 +75,7 @@ enum WrapMode {
     WrapModeClamp = 4
 };
 
-enum Unit {
+enum Unit : int {
     UnitWorld = 0,
     UnitDisplay = 1,
     UnitPixel = 2,
@@ -83,11 +85,11 @@ enum Unit {
     UnitMillimeter = 6
 };
 
-enum FlushIntention { FlushIntentionFlush = 0, FlushIntentionSync = 1 };
+enum FlushIntention : int { FlushIntentionFlush = 0, FlushIntentionSync = 1 };
 
-enum MatrixOrder { MatrixOrderPrepend = 0, MatrixOrderAppend = 1 };
+enum MatrixOrder : int { MatrixOrderPrepend = 0, MatrixOrderAppend = 1 };
 
-enum ColorAdjustType {
+enum ColorAdjustType : int {
     ColorAdjustTypeDefault = 0,
     ColorAdjustTypeBitmap = 1,
     ColorAdjustTypeBrush = 2,
@@ -97,13 +99,17 @@ enum ColorAdjustType {
     ColorAdjustTypeAny = 6
 };
 
-enum ColorMatrixFlags {
+enum ColorMatrixFlags : int {
     ColorMatrixFlagsDefault = 0,
     ColorMatrixFlagsSkipGrays = 1,
     ColorMatrixFlagsAltGray = 2
 };
 
-enum PaletteFlags { PaletteFlagsHasAlpha = 1, PaletteFlagsGrayScale = 2, PaletteFlagsHalftone = 4 };
+enum PaletteFlags : int {
+    PaletteFlagsHasAlpha = 1,
+    PaletteFlagsGrayScale = 2,
+    PaletteFlagsHalftone = 4
+};
 
 // Pixel formats: index | bits << 8 | property flags.
 #define PixelFormatIndexed 0x00010000
