@@ -240,7 +240,7 @@ void Retype(Sequence& s) {
     // 32-bit map, which then reads its wider rows as 1 or 8 bits a pixel:
     // harmless, but its rows would no longer follow its type.
     int type = s.in.Pick(kTypes);
-    if (type > PixelTypeGrey && (type & 0xFF) <= PixelTypeGrey) type |= 0x80;
+    if (unsigned(type) > PixelTypeGrey && (type & 0xFF) <= PixelTypeGrey) type |= 0x80;
     RZSetKWPixMapPixelType(slot, KWPixelType(type));
     Require(RZGetKWPixMapPixelSize(slot) == size, "retyping keeps the pixel size");
     RZSetKWPixMapHResolution(slot, s.in.Coordinate(72));
