@@ -32,10 +32,15 @@ void CopyEqualSize(KWPixMap* source, KWPixMap* target, const KWRect& s, const KW
     const std::int64_t rows = std::min<std::int64_t>(
         std::min<std::int64_t>(s.bottom, HeightOf(source)) - sourceTop, HeightOf(target) - t.top);
     if (columns <= 0 || rows <= 0 || t.left < 0 || t.top < 0) return;
-    for (std::int64_t y = 0; y < rows; ++y)
-        std::memcpy(RowOf(target, std::uint32_t(t.top + y)) + 4 * t.left,
-                    RowOf(source, std::uint32_t(sourceTop + y)) + 4 * sourceLeft,
-                    std::size_t(columns) * 4);
+    // A map copied onto itself moves like memmove: rows downwards are taken
+    // from the bottom up, so no row is overwritten before it is read.
+    const bool bottomUp = source == target && t.top > sourceTop;
+    for (std::int64_t i = 0; i < rows; ++i) {
+        const std::int64_t y = bottomUp ? rows - 1 - i : i;
+        std::memmove(RowOf(target, std::uint32_t(t.top + y)) + 4 * t.left,
+                     RowOf(source, std::uint32_t(sourceTop + y)) + 4 * sourceLeft,
+                     std::size_t(columns) * 4);
+    }
 }
 
 // A rectangle that GDI+ may read the map through: inside it and not empty.

@@ -53,6 +53,19 @@ TEST(Stretch, EqualSizesCopyThirtyTwoBitPixelsExactlyAndClipInProportion) {
         if (Inside(x, y, {4, 4, 8, 8})) return Is(rztest::Pixel(source(), x - 2, y - 2));
         return Inside(x, y, {0, 2, 4, 6}) ? Is(rztest::Pixel(source(), x - 2, y)) : Kept();
     }));
+    // A map copied onto itself, down or up, moves its pixels as a copy would.
+    for (const KWRect to : {KWRect{2, 3, 6, 7}, KWRect{0, 0, 4, 4}}) {
+        PixMapHandleGuard map(Patterned(8, 6, 0)), original(Patterned(8, 6, 0));
+        ASSERT_EQ(Stretch(map(), map(), {1, 1, 5, 5}, to), 0);
+        int wrong = 0;
+        for (int y = 0; y < 6; ++y)
+            for (int x = 0; x < 8; ++x)
+                wrong +=
+                    rztest::Pixel(map(), x, y) !=
+                    (Inside(x, y, to) ? rztest::Pixel(original(), x - to.left + 1, y - to.top + 1)
+                                      : rztest::Pixel(original(), x, y));
+        EXPECT_EQ(wrong, 0) << to.top;
+    }
     // Scaled: a uniform source, each cut edge moved by lround of its share.
     const Colour colour{255, 90, 160, 30};
     // clang-format off
