@@ -91,7 +91,7 @@ void ConvertRows(const Conversion& c) {
     if (!work) return;
     PointerBlock errorBlock;
     if (c.dither) {
-        errorBlock = PointerBlock::Allocate(width * 36, kBMFlagZeroFill);
+        errorBlock = PointerBlock::Allocate(width * 18, kBMFlagZeroFill);
         if (!errorBlock) return;
     }
     PointerBlock cube;
@@ -101,7 +101,7 @@ void ConvertRows(const Conversion& c) {
                                      kCubeBits, cube.As<std::uint8_t>()))
             return;
     }
-    auto* errorValues = errorBlock.As<std::int32_t>();
+    auto* errorValues = errorBlock.As<std::int16_t>();
     ErrorRows errors{errorValues, errorValues + 3 * width, errorValues + 6 * width};
     const ExpandRowFn expand = RowExpansionFor(c.source.bits);
     const std::uint8_t* sourceRow = c.source.first;
@@ -118,7 +118,7 @@ void ConvertRows(const Conversion& c) {
         if (c.dither) {
             // The next row becomes current; the consumed one, cleared, comes last.
             errors = ErrorRows{errors.next, errors.afterNext, errors.current};
-            BNFillMemory(errors.afterNext, width * 12, 0);
+            BNFillMemory(errors.afterNext, width * 6, 0);
         }
         sourceRow += c.source.stride;
         targetRow += c.targetStride;

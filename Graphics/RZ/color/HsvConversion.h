@@ -2,6 +2,7 @@
 // Hue runs 0..254 (red 0, green 85, blue 170) and does not wrap.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 namespace rz::color {
@@ -35,10 +36,57 @@ inline Hsv RgbToHsv(int red, int green, int blue) {
                static_cast<std::uint8_t>(max)};
 }
 
-// Cell of the 32 x 32 x 32 HSV cube: hue most significant.
+// The cube key runs once per pixel on the error diffusion's serial path,
+// where a division costs more than the rest of the key. Its two divisions by
+// a channel value become a multiplication by a reciprocal rounded up,
+// R = ceil(n * 2^k / divisor), and a shift by k: for a numerator a and
+// R * divisor = n * 2^k + r (r < divisor), a * R / 2^k exceeds n * a /
+// divisor by a * r / (divisor * 2^k), which stays below the gap to the next
+// multiple of 1 / divisor as long as a * r < 2^k. With a, r < 256 that holds
+// for k = 16, and the products fit 32 bits.
+inline constexpr int kReciprocalShift = 16;
+
+constexpr std::array<std::uint32_t, 256> ReciprocalsOf(std::uint32_t numerator) {
+    std::array<std::uint32_t, 256> table{};
+    for (std::uint32_t divisor = 1; divisor < 256; ++divisor)
+        table[divisor] = ((numerator << kReciprocalShift) + divisor - 1) / divisor;
+    return table;
+}
+
+// ceil(255 * 2^16 / max) and ceil(40 * 2^16 / d).
+inline constexpr std::array<std::uint32_t, 256> kSaturationReciprocals = ReciprocalsOf(255);
+inline constexpr std::array<std::uint32_t, 256> kHueReciprocals = ReciprocalsOf(40);
+
+// The saturation's cell, (d * 255 / max) >> 3, for 0 <= d <= max, 0 < max < 256.
+inline unsigned SaturationCell(unsigned d, unsigned max) {
+    return d * kSaturationReciprocals[max] >> (kReciprocalShift + 3);
+}
+
+// 40 * x / d rounded toward zero, for -d <= x <= d, 0 < d < 256.
+inline int HueStep(int x, unsigned d) {
+    const auto q =
+        static_cast<int>(unsigned(x < 0 ? -x : x) * kHueReciprocals[d] >> kReciprocalShift);
+    return x < 0 ? -q : q;
+}
+
+// Cell of the 32 x 32 x 32 HSV cube, hue most significant: the cell of
+// RgbToHsv's result, without its divisions.
 inline unsigned HsvCubeKey(int red, int green, int blue) {
-    const Hsv c = RgbToHsv(red, green, blue);
-    return (unsigned{c.h} >> 3) << 10 | (unsigned{c.s} >> 3) << 5 | (unsigned{c.v} >> 3);
+    const int max = red > green ? (red > blue ? red : blue) : (green > blue ? green : blue);
+    const int min = red < green ? (red < blue ? red : blue) : (green < blue ? green : blue);
+    const auto d = unsigned(max - min);
+    if (d == 0) return unsigned(max) >> 3; // grey (black included): hue and saturation 0
+    int hue;
+    if (red == max)
+        hue = HueStep(green - blue, d);
+    else if (green == max)
+        hue = 80 + HueStep(blue - red, d);
+    else
+        hue = 160 + HueStep(red - green, d);
+    if (hue < 0) hue += 240;
+    // (hue * 256 / 240) >> 3 is hue * 2 / 15.
+    return unsigned(hue) * 2 / 15 << 10 | SaturationCell(d, unsigned(max)) << 5 |
+           unsigned(max) >> 3;
 }
 
 // Cell of the 32 x 32 x 32 RGB cube: red most significant.

@@ -16,7 +16,7 @@ TEST(RowQuantiser, CarriedErrorTruncatesTowardZero) {
     // -960 carried: 16 + 0, 16 - 1, 16 + 0, 16 + 1, clamp(16 - 20) = 0.
     std::vector<std::uint8_t> cube(32768), work(20, 16), target(5);
     for (int cell = 0; cell < 32768; ++cell) cube[cell] = static_cast<std::uint8_t>(cell >> 10);
-    std::vector<std::int32_t> errors = {0, 0, -47, 0, 0, -48, 0, 0, 47, 0, 0, 48, 0, 0, -48 * 20};
+    std::vector<std::int16_t> errors = {0, 0, -47, 0, 0, -48, 0, 0, 47, 0, 0, 48, 0, 0, -48 * 20};
     errors.resize(45);
     ErrorRows rows{errors.data(), errors.data() + 15, errors.data() + 30};
     QuantiseRow(target.data(), 8, 5, kStandardPalette256.data(), work.data(), cube.data(), &rows,
