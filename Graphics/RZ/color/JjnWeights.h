@@ -21,6 +21,14 @@ inline constexpr int kJjnWeights[5][3][5] = {
     {{0, 0, 0, 0, 0}, {3, 5, 15, 0, 0}, {1, 3, 9, 0, 0}}, // last
 };
 
+// An accumulator in 48ths as a whole share, rounded toward zero like
+// acc / 48, for |acc| < 32768: ceil(2^20 / 48) = 21846 overshoots 2^20 / 48
+// by 32 / 48 per unit, which stays below 1 / 48 over the whole range. No
+// multiplication overflows 32 bits.
+inline int FromFortyEighths(int acc) {
+    return ((acc * 21846) >> 20) - (acc >> 31);
+}
+
 // Narrower rows map every pixel on its own.
 inline constexpr int kMinDiffusionWidth = 6;
 

@@ -39,21 +39,36 @@ template <> inline void Store<24>(std::uint8_t* target, int x, unsigned, const i
     p[2] = static_cast<std::uint8_t>(bgr[2]);
 }
 
-// At 1 bit every pixel becomes a grey first: the palette index of each grey
-// and its error, the three channels' errors averaged.
-struct GreyLevels {
-    std::uint8_t index[256];
-    std::int16_t error[256];
+// At 1 bit every pixel becomes a grey, the channel average. Along the grey
+// cells the nearer of two colours changes at most once; when both colours
+// are greys their errors are the grey minus a level, and with no channel
+// clipped the grey follows the carried error one for one. The row loop uses
+// that to keep the palette out of its serial path.
+struct GreyStep {
+    bool exact;     // the two facts above hold for this palette
+    int firstUpper; // the first grey of the second colour (256 when none)
+    int level[2];   // each side's grey
+    unsigned index[2];
 };
 
-void LoadGreyLevels(const RGBQUAD* palette, const std::uint8_t* cube, GreyLevels* levels) {
-    for (int g = 0; g < 256; ++g) {
-        const unsigned index = cube[HsvCubeKey(g, g, g)];
-        const RGBQUAD& q = palette[index];
-        levels->index[g] = static_cast<std::uint8_t>(index);
-        levels->error[g] =
-            static_cast<std::int16_t>((3 * g - q.rgbBlue - q.rgbGreen - q.rgbRed) / 3);
+GreyStep FindGreyStep(const RGBQUAD* palette, const std::uint8_t* cube) {
+    GreyStep step{true, 256, {0, 0}, {cube[0], cube[0]}};
+    for (int cell = 1; cell < 32; ++cell) {
+        if (cube[cell] == step.index[0]) {
+            step.exact = step.exact && step.firstUpper == 256;
+        } else if (step.firstUpper == 256) {
+            step.firstUpper = cell << 3; // a grey's cell is its value's
+            step.index[1] = cube[cell];
+        } else {
+            step.exact = step.exact && cube[cell] == step.index[1];
+        }
     }
+    for (int side = 0; side < 2; ++side) {
+        const RGBQUAD& q = palette[step.index[side]];
+        step.level[side] = q.rgbBlue;
+        step.exact = step.exact && q.rgbGreen == q.rgbBlue && q.rgbRed == q.rgbBlue;
+    }
+    return step;
 }
 
 // Adds weight x error to the accumulators of one position, when the weight
@@ -84,10 +99,19 @@ template <int Bits, bool Dither> struct RowKernel {
     const RGBQUAD* palette;
     const std::uint8_t* work;
     const std::uint8_t* cube;
-    const GreyLevels* greys; // 1 bit only
+    GreyStep greys; // 1 bit only
     std::int16_t* current;
     std::int16_t* next;
     std::int16_t* afterNext;
+
+    // At 1 bit: the grey of a pixel with t added to each channel, its index
+    // and its error.
+    inline int MapGrey(const std::uint8_t* px, int t, unsigned* index) const {
+        const int g = (Clamp255(px[0] + t) + Clamp255(px[1] + t) + Clamp255(px[2] + t)) / 3;
+        *index = cube[unsigned(g) >> 3]; // a grey's cell is its value's
+        const RGBQUAD& q = palette[*index];
+        return (3 * g - q.rgbBlue - q.rgbGreen - q.rgbRed) / 3;
+    }
 
     // Steps before diffusion: add the carried error, force near greys,
     // look up, store. Leaves the colour error (blue, green, red, or at 1 bit
@@ -95,16 +119,15 @@ template <int Bits, bool Dither> struct RowKernel {
     inline void MapPixel(int x, const int* acc, int* e) const {
         const std::uint8_t* px = work + 4 * x;
         if constexpr (Bits == 1) {
-            const int t = Dither ? acc[0] / 48 : 0;
-            const int g = (Clamp255(px[0] + t) + Clamp255(px[1] + t) + Clamp255(px[2] + t)) / 3;
-            Store<1>(target, x, greys->index[g], nullptr);
-            e[0] = greys->error[g];
+            unsigned index;
+            e[0] = MapGrey(px, Dither ? FromFortyEighths(acc[0]) : 0, &index);
+            Store<1>(target, x, index, nullptr);
         } else {
             int c[3] = {px[0], px[1], px[2]};
             if constexpr (Dither) {
-                c[0] = Clamp255(c[0] + acc[0] / 48);
-                c[1] = Clamp255(c[1] + acc[1] / 48);
-                c[2] = Clamp255(c[2] + acc[2] / 48);
+                c[0] = Clamp255(c[0] + FromFortyEighths(acc[0]));
+                c[1] = Clamp255(c[1] + FromFortyEighths(acc[1]));
+                c[2] = Clamp255(c[2] + FromFortyEighths(acc[2]));
             }
             unsigned index = 0;
             if constexpr (Bits == 4) {
@@ -167,13 +190,66 @@ template <int Bits, bool Dither> struct RowKernel {
         return x;
     }
 
+    // The interior at 1 bit, as MapInterior. While no channel clips, the
+    // grey is the pixel's own plus the carried share, so the side of the step
+    // it falls on shows in the accumulator before the share is worked out,
+    // and the error is the share plus a constant of the pixel and the side.
+    // The bits of a byte gather in a register.
+    template <int Dir> int MapGreyInterior(int x, int count) const {
+        constexpr int kAhead1 = kJjnWeights[kPlaceInterior][kCurrentRow][3];
+        constexpr int kAhead2 = kJjnWeights[kPlaceInterior][kCurrentRow][4];
+        constexpr int kLastBit = Dir > 0 ? 7 : 0; // a byte's last pixel in scan order
+        const int firstUpper = greys.firstUpper, lowerLevel = greys.level[0];
+        const int levelStep = greys.level[1] - greys.level[0];
+        const unsigned lowerIndex = greys.index[0] & 1u;
+        const unsigned indexFlip = lowerIndex ^ (greys.index[1] & 1u);
+        int ahead1 = 0, ahead2 = 0;
+        unsigned bits = 0;
+        for (int i = 0; i < count; ++i, x += Dir) {
+            const std::uint8_t* px = work + 4 * x;
+            const int b = px[0], g = px[1], r = px[2];
+            int low = b < g ? b : g, high = b > g ? b : g;
+            low = low < r ? low : r;
+            high = high > r ? high : r;
+            const int own = (b + g + r) / 3;
+            const int shareUp = firstUpper - own; // the least share that reaches the step
+            const int accUp = shareUp > 0 ? 48 * shareUp : 48 * shareUp - 47;
+            const int acc = current[x] + ahead1;
+            const int t = FromFortyEighths(acc);
+            int e;
+            unsigned index;
+            if (t >= -low && t <= 255 - high) {
+                const int upper = -int(acc >= accUp); // all ones on the upper side
+                index = lowerIndex ^ (indexFlip & unsigned(upper));
+                e = t + (own - lowerLevel - (levelStep & upper));
+            } else {
+                e = MapGrey(px, t, &index);
+            }
+            bits |= (index & 1u) << (7 - (x & 7));
+            if ((x & 7) == kLastBit) {
+                target[x >> 3] |= static_cast<std::uint8_t>(bits);
+                bits = 0;
+            }
+            ahead1 = ahead2 + kAhead1 * e;
+            ahead2 = kAhead2 * e;
+            current[x] = static_cast<std::int16_t>(e);
+        }
+        target[(x - Dir) >> 3] |= static_cast<std::uint8_t>(bits);
+        current[x] += ahead1;
+        current[x + Dir] += ahead2;
+        return x;
+    }
+
     template <int Dir> void DiffuseRow(int width) const {
         int x = Dir > 0 ? 0 : width - 1;
         DiffusePixel<kPlaceFirst, Dir>(x);
         x += Dir;
         DiffusePixel<kPlaceSecond, Dir>(x);
         x += Dir;
-        x = MapInterior<Dir>(x, width - 4);
+        if constexpr (Bits == 1)
+            x = greys.exact ? MapGreyInterior<Dir>(x, width - 4) : MapInterior<Dir>(x, width - 4);
+        else
+            x = MapInterior<Dir>(x, width - 4);
         DiffusePixel<kPlaceSecondToLast, Dir>(x);
         x += Dir;
         DiffusePixel<kPlaceLast, Dir>(x);
@@ -211,19 +287,19 @@ template <int Bits>
 void RunKernel(std::uint8_t* target, const RGBQUAD* palette, const std::uint8_t* work,
                const std::uint8_t* cube, const ErrorRows* errors, bool dither, int width,
                int direction) {
-    GreyLevels greys;
-    if constexpr (Bits == 1) LoadGreyLevels(palette, cube, &greys);
+    GreyStep greys{};
+    if constexpr (Bits == 1) greys = FindGreyStep(palette, cube);
     if constexpr (Bits != 24) { // a 24-bit pixel's error is always zero
         if (dither) {
-            const RowKernel<Bits, true> kernel{target,       palette,          work,
-                                               cube,         &greys,           errors->current,
-                                               errors->next, errors->afterNext};
+            const RowKernel<Bits, true> kernel{
+                target, palette,         work,         cube,
+                greys,  errors->current, errors->next, errors->afterNext};
             kernel.Run(width, direction);
             return;
         }
     }
     const RowKernel<Bits, false> kernel{target, palette, work,    cube,
-                                        &greys, nullptr, nullptr, nullptr};
+                                        greys,  nullptr, nullptr, nullptr};
     kernel.Run(width, direction);
 }
 
