@@ -69,24 +69,40 @@ inline int HueStep(int x, unsigned d) {
     return x < 0 ? -q : q;
 }
 
-// Cell of the 32 x 32 x 32 HSV cube, hue most significant: the cell of
-// RgbToHsv's result, without its divisions.
-inline unsigned HsvCubeKey(int red, int green, int blue) {
-    const int max = red > green ? (red > blue ? red : blue) : (green > blue ? green : blue);
-    const int min = red < green ? (red < blue ? red : blue) : (green < blue ? green : blue);
+// The hue's part of the key, (hue * 256 / 240) >> 3 in place, for a hue
+// from -40 (which wraps to 200) to 239, at hue + 40.
+inline constexpr std::array<std::uint16_t, 280> kHueCells = [] {
+    std::array<std::uint16_t, 280> cells{};
+    for (int hue = -40; hue < 240; ++hue)
+        cells[hue + 40] =
+            static_cast<std::uint16_t>((hue < 0 ? hue + 240 : hue) * 256 / 240 >> 3 << 10);
+    return cells;
+}();
+
+// Cell of the 32 x 32 x 32 HSV cube, hue most significant, for a colour
+// whose largest and smallest channels are max and min: the cell of
+// RgbToHsv's result, without its divisions, and with the hue's case chosen
+// by selection rather than branches. A grey (d = 0) needs no case of its
+// own: both reciprocals of 0 are 0, leaving hue and saturation 0.
+inline unsigned HsvCubeKey(int red, int green, int blue, int max, int min) {
     const auto d = unsigned(max - min);
-    if (d == 0) return unsigned(max) >> 3; // grey (black included): hue and saturation 0
-    int hue;
-    if (red == max)
-        hue = HueStep(green - blue, d);
-    else if (green == max)
-        hue = 80 + HueStep(blue - red, d);
-    else
-        hue = 160 + HueStep(red - green, d);
-    if (hue < 0) hue += 240;
-    // (hue * 256 / 240) >> 3 is hue * 2 / 15.
-    return unsigned(hue) * 2 / 15 << 10 | SaturationCell(d, unsigned(max)) << 5 |
+    // Red is tested before green, green before blue: ties favour the earlier.
+    // Each case is a mask of all ones or none; offset is hue + 40, the
+    // table's index.
+    const int redCase = -int(red == max), greenCase = -int(green == max) & ~redCase;
+    const int blueCase = ~(redCase | greenCase);
+    const int x =
+        ((green - blue) & redCase) | ((blue - red) & greenCase) | ((red - green) & blueCase);
+    const int offset = (40 & redCase) | (120 & greenCase) | (200 & blueCase);
+    return kHueCells[unsigned(offset + HueStep(x, d))] | SaturationCell(d, unsigned(max)) << 5 |
            unsigned(max) >> 3;
+}
+
+inline unsigned HsvCubeKey(int red, int green, int blue) {
+    int max = red > green ? red : green, min = red < green ? red : green;
+    max = max > blue ? max : blue;
+    min = min < blue ? min : blue;
+    return HsvCubeKey(red, green, blue, max, min);
 }
 
 // Cell of the 32 x 32 x 32 RGB cube: red most significant.

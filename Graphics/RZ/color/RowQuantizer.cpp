@@ -125,9 +125,14 @@ template <int Bits, bool Dither> struct RowKernel {
         } else {
             int c[3] = {px[0], px[1], px[2]};
             if constexpr (Dither) {
-                c[0] = Clamp255(c[0] + FromFortyEighths(acc[0]));
-                c[1] = Clamp255(c[1] + FromFortyEighths(acc[1]));
-                c[2] = Clamp255(c[2] + FromFortyEighths(acc[2]));
+                c[0] += FromFortyEighths(acc[0]);
+                c[1] += FromFortyEighths(acc[1]);
+                c[2] += FromFortyEighths(acc[2]);
+                if ((c[0] | c[1] | c[2]) & ~255) { // seldom: some channel leaves 0..255
+                    c[0] = Clamp255(c[0]);
+                    c[1] = Clamp255(c[1]);
+                    c[2] = Clamp255(c[2]);
+                }
             }
             unsigned index = 0;
             if constexpr (Bits == 4) {
@@ -240,6 +245,65 @@ template <int Bits, bool Dither> struct RowKernel {
         return x;
     }
 
+    // The interior at 4 bits, as MapInterior, with the steps of MapPixel
+    // written out so that a colour's path through them does not branch;
+    // the two pixels of a byte gather in a register.
+    template <int Dir> int MapColourInterior(int x, int count) const {
+        constexpr int kAhead1 = kJjnWeights[kPlaceInterior][kCurrentRow][3];
+        constexpr int kAhead2 = kJjnWeights[kPlaceInterior][kCurrentRow][4];
+        constexpr int kLastNibble = Dir > 0 ? 1 : 0; // a byte's last pixel in scan order
+        // Locals, not members: stores through the byte pointers below could
+        // otherwise change them.
+        const std::uint8_t *const pixels = work, *const cells = cube;
+        const RGBQUAD* const colours = palette;
+        std::uint8_t* const out = target;
+        std::int16_t* const errors = current;
+        int ahead1[3] = {}, ahead2[3] = {};
+        unsigned nibbles = 0;
+        for (int i = 0; i < count; ++i, x += Dir) {
+            std::int16_t* m = errors + 3 * x;
+            const std::uint8_t* px = pixels + 4 * x;
+            int b = px[0] + FromFortyEighths(m[0] + ahead1[0]);
+            int g = px[1] + FromFortyEighths(m[1] + ahead1[1]);
+            int r = px[2] + FromFortyEighths(m[2] + ahead1[2]);
+            if ((b | g | r) & ~255) { // seldom: some channel leaves 0..255
+                b = Clamp255(b);
+                g = Clamp255(g);
+                r = Clamp255(r);
+            }
+            int mx = b > g ? b : g, mn = b < g ? b : g;
+            mx = mx > r ? mx : r;
+            mn = mn < r ? mn : r;
+            // Near greys become their average, whose cell is its value's;
+            // both keys are worked out and one kept by a mask.
+            const int grey = -int(mx - mn < 32);
+            const int average = (b + g + r) / 3;
+            const unsigned key = HsvCubeKey(r, g, b, mx, mn);
+            const unsigned index = cells[key ^ ((key ^ unsigned(average >> 3)) & unsigned(grey))];
+            b ^= (b ^ average) & grey;
+            g ^= (g ^ average) & grey;
+            r ^= (r ^ average) & grey;
+            const RGBQUAD& q = colours[index];
+            const int e[3] = {b - q.rgbBlue, g - q.rgbGreen, r - q.rgbRed};
+            nibbles |= (index & 0xFu) << ((x & 1) ? 0 : 4);
+            if ((x & 1) == kLastNibble) {
+                out[x >> 1] |= static_cast<std::uint8_t>(nibbles);
+                nibbles = 0;
+            }
+            for (int c = 0; c < 3; ++c) {
+                ahead1[c] = ahead2[c] + kAhead1 * e[c];
+                ahead2[c] = kAhead2 * e[c];
+                m[c] = static_cast<std::int16_t>(e[c]);
+            }
+        }
+        out[(x - Dir) >> 1] |= static_cast<std::uint8_t>(nibbles);
+        for (int c = 0; c < 3; ++c) {
+            errors[3 * x + c] += ahead1[c];
+            errors[3 * (x + Dir) + c] += ahead2[c];
+        }
+        return x;
+    }
+
     template <int Dir> void DiffuseRow(int width) const {
         int x = Dir > 0 ? 0 : width - 1;
         DiffusePixel<kPlaceFirst, Dir>(x);
@@ -248,6 +312,8 @@ template <int Bits, bool Dither> struct RowKernel {
         x += Dir;
         if constexpr (Bits == 1)
             x = greys.exact ? MapGreyInterior<Dir>(x, width - 4) : MapInterior<Dir>(x, width - 4);
+        else if constexpr (Bits == 4)
+            x = MapColourInterior<Dir>(x, width - 4);
         else
             x = MapInterior<Dir>(x, width - 4);
         DiffusePixel<kPlaceSecondToLast, Dir>(x);
