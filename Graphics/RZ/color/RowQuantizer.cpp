@@ -223,14 +223,16 @@ template <int Bits, bool Dither> struct RowKernel {
             const int t = FromFortyEighths(acc);
             int e;
             unsigned index;
-            if (t >= -low && t <= 255 - high) {
-                const int upper = -int(acc >= accUp); // all ones on the upper side
+            if (unsigned(t + low) <= unsigned(255 - high + low)) { // no channel clips
+                const int upper = -int(acc >= accUp);              // all ones on the upper side
                 index = lowerIndex ^ (indexFlip & unsigned(upper));
                 e = t + (own - lowerLevel - (levelStep & upper));
             } else {
                 e = MapGrey(px, t, &index);
             }
-            bits |= (index & 1u) << (7 - (x & 7));
+            // Shifted in from the side the scan comes from: pixel x & 7 of a
+            // byte ends at bit 7 - (x & 7) once the byte is complete.
+            bits = Dir > 0 ? bits << 1 | (index & 1u) : bits >> 1 | (index & 1u) << 7;
             if ((x & 7) == kLastBit) {
                 target[x >> 3] |= static_cast<std::uint8_t>(bits);
                 bits = 0;
@@ -239,7 +241,9 @@ template <int Bits, bool Dither> struct RowKernel {
             ahead2 = kAhead2 * e;
             current[x] = static_cast<std::int16_t>(e);
         }
-        target[(x - Dir) >> 3] |= static_cast<std::uint8_t>(bits);
+        const int last = x - Dir; // the byte of the last pixel is not complete
+        target[last >> 3] |=
+            static_cast<std::uint8_t>(Dir > 0 ? bits << (7 - (last & 7)) : bits >> (last & 7));
         current[x] += ahead1;
         current[x + Dir] += ahead2;
         return x;
