@@ -62,20 +62,22 @@ inline unsigned SaturationCell(unsigned d, unsigned max) {
     return d * kSaturationReciprocals[max] >> (kReciprocalShift + 3);
 }
 
-// 40 * x / d rounded toward zero, for -d <= x <= d, 0 < d < 256.
-inline int HueStep(int x, unsigned d) {
-    const auto q =
-        static_cast<int>(unsigned(x < 0 ? -x : x) * kHueReciprocals[d] >> kReciprocalShift);
-    return x < 0 ? -q : q;
+// 40 * a / d, for 0 <= a <= d, 0 < d < 256.
+inline unsigned HueSteps(unsigned a, unsigned d) {
+    return a * kHueReciprocals[d] >> kReciprocalShift;
 }
 
 // The hue's part of the key, (hue * 256 / 240) >> 3 in place, for a hue
-// from -40 (which wraps to 200) to 239, at hue + 40.
-inline constexpr std::array<std::uint16_t, 280> kHueCells = [] {
-    std::array<std::uint16_t, 280> cells{};
-    for (int hue = -40; hue < 240; ++hue)
-        cells[hue + 40] =
+// from -40 (which wraps to 200) to 239 at hue + 40; then the same again
+// backwards, so that a hue below its case's base is read forwards too.
+inline constexpr int kHueCellCount = 280;
+inline constexpr std::array<std::uint16_t, 2 * kHueCellCount> kHueCells = [] {
+    std::array<std::uint16_t, 2 * kHueCellCount> cells{};
+    for (int hue = -40; hue < 240; ++hue) {
+        const auto cell =
             static_cast<std::uint16_t>((hue < 0 ? hue + 240 : hue) * 256 / 240 >> 3 << 10);
+        cells[hue + 40] = cells[2 * kHueCellCount - 1 - (hue + 40)] = cell;
+    }
     return cells;
 }();
 
@@ -87,15 +89,18 @@ inline constexpr std::array<std::uint16_t, 280> kHueCells = [] {
 inline unsigned HsvCubeKey(int red, int green, int blue, int max, int min) {
     const auto d = unsigned(max - min);
     // Red is tested before green, green before blue: ties favour the earlier.
-    // Each case is a mask of all ones or none; offset is hue + 40, the
-    // table's index.
+    // Each case is a mask of all ones or none; base is the case's hue + 40,
+    // the table's index.
     const int redCase = -int(red == max), greenCase = -int(green == max) & ~redCase;
     const int blueCase = ~(redCase | greenCase);
     const int x =
         ((green - blue) & redCase) | ((blue - red) & greenCase) | ((red - green) & blueCase);
-    const int offset = (40 & redCase) | (120 & greenCase) | (200 & blueCase);
-    return kHueCells[unsigned(offset + HueStep(x, d))] | SaturationCell(d, unsigned(max)) << 5 |
-           unsigned(max) >> 3;
+    const int base = (40 & redCase) | (120 & greenCase) | (200 & blueCase);
+    // The hue is base + 40 * x / d rounded toward zero: 40 * |x| / d steps
+    // from base, forwards, or for x < 0 forwards in the backward half.
+    const unsigned from = x < 0 ? unsigned(2 * kHueCellCount - 1 - base) : unsigned(base);
+    return kHueCells[from + HueSteps(unsigned(x < 0 ? -x : x), d)] |
+           SaturationCell(d, unsigned(max)) << 5 | unsigned(max) >> 3;
 }
 
 inline unsigned HsvCubeKey(int red, int green, int blue) {

@@ -20,8 +20,8 @@ TEST(RowQuantiser, MultiplicationsMatchTheDivisionsForEveryOperandPair) {
     for (int max = 1; max < 256; ++max)
         for (int d = 0; d <= max; ++d)
             ASSERT_EQ(SaturationCell(d, max), unsigned(d * 255 / max) >> 3) << d << " / " << max;
-    for (int d = 1; d < 256; ++d)
-        for (int x = -d; x <= d; ++x) ASSERT_EQ(HueStep(x, d), 40 * x / d) << x << " / " << d;
+    for (unsigned d = 1; d < 256; ++d)
+        for (unsigned a = 0; a <= d; ++a) ASSERT_EQ(HueSteps(a, d), 40 * a / d) << a << " / " << d;
     for (int acc = -32767; acc < 32768; ++acc) ASSERT_EQ(FromFortyEighths(acc), acc / 48) << acc;
     // And the whole key, hue cases and wrap included, for every colour.
     for (int rgb = 0; rgb < 1 << 24; ++rgb) {
