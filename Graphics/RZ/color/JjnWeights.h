@@ -25,8 +25,9 @@ inline constexpr int kJjnWeights[5][3][5] = {
 // acc / 48, for |acc| < 32768: ceil(2^20 / 48) = 21846 overshoots 2^20 / 48
 // by 32 / 48 per unit, which stays below 1 / 48 over the whole range. No
 // multiplication overflows 32 bits.
+inline constexpr int kFortyEighthsMultiplier = 21846, kFortyEighthsShift = 20;
 inline int FromFortyEighths(int acc) {
-    return ((acc * 21846) >> 20) - (acc >> 31);
+    return ((acc * kFortyEighthsMultiplier) >> kFortyEighthsShift) - (acc >> 31);
 }
 
 // Narrower rows map every pixel on its own.

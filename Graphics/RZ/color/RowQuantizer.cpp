@@ -6,6 +6,10 @@
 // the next two rows take those errors in one pass after the row.
 #include "RowQuantizer.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "HsvConversion.h"
 #include "InteriorSpread.h"
 #include "JjnWeights.h"
@@ -195,57 +199,136 @@ template <int Bits, bool Dither> struct RowKernel {
         return x;
     }
 
-    // The interior at 1 bit, as MapInterior. While no channel clips, the
-    // grey is the pixel's own plus the carried share, so the side of the step
-    // it falls on shows in the accumulator before the share is worked out,
-    // and the error is the share plus a constant of the pixel and the side.
-    // The bits of a byte gather in a register.
-    template <int Dir> int MapGreyInterior(int x, int count) const {
-        constexpr int kAhead1 = kJjnWeights[kPlaceInterior][kCurrentRow][3];
-        constexpr int kAhead2 = kJjnWeights[kPlaceInterior][kCurrentRow][4];
-        constexpr int kLastBit = Dir > 0 ? 7 : 0; // a byte's last pixel in scan order
+    // What the 1-bit interior needs of pixels base to base + n - 1 before
+    // their carried shares are known: for the test that no channel clips,
+    // the lowest channel and the room between the channels and the ends; the
+    // error on the lower side with no share; and the least accumulator that
+    // reaches the step, times the share's multiplier.
+    struct GreyTerms {
+        static constexpr int kCount = 256;
+        std::int16_t low[kCount];
+        std::int16_t room[kCount];
+        std::int16_t lowerError[kCount];
+        int upperFrom[kCount];
+    };
+
+    void FindGreyTerms(GreyTerms& terms, int base, int n) const {
         const int firstUpper = greys.firstUpper, lowerLevel = greys.level[0];
-        const int levelStep = greys.level[1] - greys.level[0];
-        const unsigned lowerIndex = greys.index[0] & 1u;
-        const unsigned indexFlip = lowerIndex ^ (greys.index[1] & 1u);
-        int ahead1 = 0, ahead2 = 0;
-        unsigned bits = 0;
-        for (int i = 0; i < count; ++i, x += Dir) {
-            const std::uint8_t* px = work + 4 * x;
-            const int b = px[0], g = px[1], r = px[2];
+        const std::uint8_t* px = work + 4 * base;
+        int j = 0;
+#if defined(__SSE2__)
+        // Eight pixels at a time; the channel sum is at most 765, where
+        // sum * ceil(2^16 / 3) >> 16 is sum / 3.
+        const __m128i byte = _mm_set1_epi32(255);
+        for (; j + 8 <= n; j += 8) {
+            const __m128i v0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(px + 4 * j));
+            const __m128i v1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(px + 4 * j + 16));
+            const __m128i b = _mm_packs_epi32(_mm_and_si128(v0, byte), _mm_and_si128(v1, byte));
+            const __m128i g = _mm_packs_epi32(_mm_and_si128(_mm_srli_epi32(v0, 8), byte),
+                                              _mm_and_si128(_mm_srli_epi32(v1, 8), byte));
+            const __m128i r = _mm_packs_epi32(_mm_and_si128(_mm_srli_epi32(v0, 16), byte),
+                                              _mm_and_si128(_mm_srli_epi32(v1, 16), byte));
+            const __m128i low = _mm_min_epi16(_mm_min_epi16(b, g), r);
+            const __m128i high = _mm_max_epi16(_mm_max_epi16(b, g), r);
+            const __m128i own =
+                _mm_mulhi_epu16(_mm_add_epi16(_mm_add_epi16(b, g), r), _mm_set1_epi16(21846));
+            const __m128i shareUp = _mm_sub_epi16(_mm_set1_epi16(std::int16_t(firstUpper)), own);
+            const __m128i accUp =
+                _mm_sub_epi16(_mm_mullo_epi16(shareUp, _mm_set1_epi16(48)),
+                              _mm_andnot_si128(_mm_cmpgt_epi16(shareUp, _mm_setzero_si128()),
+                                               _mm_set1_epi16(47)));
+            const __m128i m = _mm_set1_epi16(kFortyEighthsMultiplier);
+            const __m128i productLow = _mm_mullo_epi16(accUp, m);
+            const __m128i productHigh = _mm_mulhi_epi16(accUp, m);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(terms.low + j), low);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(terms.room + j),
+                             _mm_add_epi16(_mm_sub_epi16(_mm_set1_epi16(255), high), low));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(terms.lowerError + j),
+                             _mm_sub_epi16(own, _mm_set1_epi16(std::int16_t(lowerLevel))));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(terms.upperFrom + j),
+                             _mm_unpacklo_epi16(productLow, productHigh));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(terms.upperFrom + j + 4),
+                             _mm_unpackhi_epi16(productLow, productHigh));
+        }
+#endif
+        for (; j < n; ++j) {
+            const int b = px[4 * j], g = px[4 * j + 1], r = px[4 * j + 2];
             int low = b < g ? b : g, high = b > g ? b : g;
             low = low < r ? low : r;
             high = high > r ? high : r;
             const int own = (b + g + r) / 3;
             const int shareUp = firstUpper - own; // the least share that reaches the step
             const int accUp = shareUp > 0 ? 48 * shareUp : 48 * shareUp - 47;
-            const int acc = current[x] + ahead1;
-            const int t = FromFortyEighths(acc);
-            int e;
-            unsigned index;
-            if (unsigned(t + low) <= unsigned(255 - high + low)) { // no channel clips
-                const int upper = -int(acc >= accUp);              // all ones on the upper side
-                index = lowerIndex ^ (indexFlip & unsigned(upper));
-                e = t + (own - lowerLevel - (levelStep & upper));
-            } else {
-                e = MapGrey(px, t, &index);
+            terms.low[j] = static_cast<std::int16_t>(low);
+            terms.room[j] = static_cast<std::int16_t>(255 - high + low);
+            terms.lowerError[j] = static_cast<std::int16_t>(own - lowerLevel);
+            terms.upperFrom[j] = accUp * kFortyEighthsMultiplier;
+        }
+    }
+
+    // The interior at 1 bit, as MapInterior. While no channel clips, the
+    // grey is the pixel's own plus the carried share, so the side of the step
+    // it falls on shows in the accumulator, and the error is the share plus a
+    // constant of the pixel and the side. The accumulator times the share's
+    // multiplier is what the next pixel waits for: one multiplication of the
+    // last error, added to terms known before it. The bits of a byte gather
+    // in a register.
+    template <int Dir> int MapGreyInterior(int x, int count) const {
+        constexpr int kAhead1 = kJjnWeights[kPlaceInterior][kCurrentRow][3];
+        constexpr int kAhead2 = kJjnWeights[kPlaceInterior][kCurrentRow][4];
+        constexpr int kLastBit = Dir > 0 ? 7 : 0; // a byte's last pixel in scan order
+        const int levelStep = greys.level[1] - greys.level[0];
+        const unsigned lowerIndex = greys.index[0] & 1u;
+        const unsigned indexFlip = lowerIndex ^ (greys.index[1] & 1u);
+        std::int16_t* const errors = current;
+        std::uint8_t* const out = target;
+        GreyTerms terms;
+        int e1 = 0, e2 = 0; // the errors of the last two pixels
+        unsigned bits = 0;
+        while (count > 0) {
+            const int n = count < GreyTerms::kCount ? count : GreyTerms::kCount;
+            const int base = Dir > 0 ? x : x - n + 1;
+            FindGreyTerms(terms, base, n);
+            count -= n;
+            // The next stretch's pixels are on their way while this one runs.
+            const int ahead = count < GreyTerms::kCount ? count : GreyTerms::kCount;
+            const std::uint8_t* next = work + 4 * (Dir > 0 ? x + n : x - n - ahead + 1);
+            for (int k = 0; k < 4 * ahead; k += 64) __builtin_prefetch(next + k);
+            for (int i = 0; i < n; ++i, x += Dir) {
+                const int j = x - base;
+                const int scaled = (errors[x] + kAhead2 * e2) * kFortyEighthsMultiplier +
+                                   e1 * (kAhead1 * kFortyEighthsMultiplier);
+                const int negative = scaled >> 31; // all ones when the accumulator is
+                const int t = (scaled >> kFortyEighthsShift) - negative;
+                int e;
+                unsigned index;
+                if (unsigned(t + terms.low[j]) <= unsigned(terms.room[j])) { // no channel clips
+                    // Either side as often as not: a selection, not a branch.
+                    const bool upper =
+                        __builtin_expect_with_probability(scaled >= terms.upperFrom[j], true, 0.5);
+                    const int lowerError = terms.lowerError[j];
+                    e = t + (upper ? lowerError - levelStep : lowerError);
+                    index = lowerIndex ^ (indexFlip & -unsigned(upper));
+                } else {
+                    e = MapGrey(work + 4 * x, t, &index);
+                }
+                // Shifted in from the side the scan comes from: pixel x & 7 of
+                // a byte ends at bit 7 - (x & 7) once the byte is complete.
+                bits = Dir > 0 ? bits << 1 | (index & 1u) : bits >> 1 | (index & 1u) << 7;
+                if ((x & 7) == kLastBit) {
+                    out[x >> 3] |= static_cast<std::uint8_t>(bits);
+                    bits = 0;
+                }
+                errors[x] = static_cast<std::int16_t>(e);
+                e2 = e1;
+                e1 = e;
             }
-            // Shifted in from the side the scan comes from: pixel x & 7 of a
-            // byte ends at bit 7 - (x & 7) once the byte is complete.
-            bits = Dir > 0 ? bits << 1 | (index & 1u) : bits >> 1 | (index & 1u) << 7;
-            if ((x & 7) == kLastBit) {
-                target[x >> 3] |= static_cast<std::uint8_t>(bits);
-                bits = 0;
-            }
-            ahead1 = ahead2 + kAhead1 * e;
-            ahead2 = kAhead2 * e;
-            current[x] = static_cast<std::int16_t>(e);
         }
         const int last = x - Dir; // the byte of the last pixel is not complete
-        target[last >> 3] |=
+        out[last >> 3] |=
             static_cast<std::uint8_t>(Dir > 0 ? bits << (7 - (last & 7)) : bits >> (last & 7));
-        current[x] += ahead1;
-        current[x + Dir] += ahead2;
+        errors[x] += kAhead1 * e1 + kAhead2 * e2;
+        errors[x + Dir] += kAhead2 * e1;
         return x;
     }
 
