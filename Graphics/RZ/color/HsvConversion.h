@@ -83,19 +83,20 @@ inline constexpr std::array<std::uint16_t, 2 * kHueCellCount> kHueCells = [] {
 
 // Cell of the 32 x 32 x 32 HSV cube, hue most significant, for a colour
 // whose largest and smallest channels are max and min: the cell of
-// RgbToHsv's result, without its divisions, and with the hue's case chosen
-// by selection rather than branches. A grey (d = 0) needs no case of its
-// own: both reciprocals of 0 are 0, leaving hue and saturation 0.
+// RgbToHsv's result, without its divisions. The hue's case comes from
+// comparing the channels themselves, so it does not wait for max. A grey
+// (d = 0) needs no case of its own: both reciprocals of 0 are 0, leaving hue
+// and saturation 0.
 inline unsigned HsvCubeKey(int red, int green, int blue, int max, int min) {
     const auto d = unsigned(max - min);
     // Red is tested before green, green before blue: ties favour the earlier.
-    // Each case is a mask of all ones or none; base is the case's hue + 40,
-    // the table's index.
-    const int redCase = -int(red == max), greenCase = -int(green == max) & ~redCase;
-    const int blueCase = ~(redCase | greenCase);
-    const int x =
-        ((green - blue) & redCase) | ((blue - red) & greenCase) | ((red - green) & blueCase);
-    const int base = (40 & redCase) | (120 & greenCase) | (200 & blueCase);
+    // Red is the largest when it is at least green and blue; otherwise green
+    // is when it is at least blue. base is the case's hue + 40, the table's
+    // index.
+    const bool greenOverBlue = green >= blue;
+    const bool redCase = red >= (greenOverBlue ? green : blue);
+    const int x = redCase ? green - blue : (greenOverBlue ? blue - red : red - green);
+    const int base = redCase ? 40 : (greenOverBlue ? 120 : 200);
     // The hue is base + 40 * x / d rounded toward zero: 40 * |x| / d steps
     // from base, forwards, or for x < 0 forwards in the backward half.
     const unsigned from = x < 0 ? unsigned(2 * kHueCellCount - 1 - base) : unsigned(base);

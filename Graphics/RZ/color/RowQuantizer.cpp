@@ -103,7 +103,8 @@ template <int Bits, bool Dither> struct RowKernel {
     const RGBQUAD* palette;
     const std::uint8_t* work;
     const std::uint8_t* cube;
-    GreyStep greys; // 1 bit only
+    GreyStep greys;                   // 1 bit only
+    const std::uint32_t* cubeColours; // 4 bits, may be null
     std::int16_t* current;
     std::int16_t* next;
     std::int16_t* afterNext;
@@ -333,26 +334,41 @@ template <int Bits, bool Dither> struct RowKernel {
     }
 
     // The interior at 4 bits, as MapInterior, with the steps of MapPixel
-    // written out so that a colour's path through them does not branch;
-    // the two pixels of a byte gather in a register.
+    // written out for the serial path: only the last pixel's error is waited
+    // for, through one multiplication added to terms known before it (the
+    // error row, the error two pixels back, read again from the row where it
+    // replaced its accumulator, and the pixel itself); the hue's case comes
+    // from comparisons of the channels; near greys are chosen by a mask; and
+    // one load gives the index and the chosen colour. Indices are ORed into
+    // the target, which keeps the loop's registers for the serial path.
     template <int Dir> int MapColourInterior(int x, int count) const {
         constexpr int kAhead1 = kJjnWeights[kPlaceInterior][kCurrentRow][3];
         constexpr int kAhead2 = kJjnWeights[kPlaceInterior][kCurrentRow][4];
-        constexpr int kLastNibble = Dir > 0 ? 1 : 0; // a byte's last pixel in scan order
+        constexpr int kBack2 = -2 * 3 * Dir; // the same channel two pixels back
         // Locals, not members: stores through the byte pointers below could
         // otherwise change them.
-        const std::uint8_t *const pixels = work, *const cells = cube;
-        const RGBQUAD* const colours = palette;
+        const std::uint8_t* const pixels = work;
+        const std::uint32_t* const cells = cubeColours;
         std::uint8_t* const out = target;
         std::int16_t* const errors = current;
-        int ahead1[3] = {}, ahead2[3] = {};
-        unsigned nibbles = 0;
+        // The two places behind the first interior pixel hold no errors of
+        // their own: their accumulators are spent, so they become 0.
+        for (int c = 0; c < 3; ++c) errors[3 * (x - Dir) + c] = errors[3 * (x - 2 * Dir) + c] = 0;
+        int e1[3] = {}; // the last pixel's error
         for (int i = 0; i < count; ++i, x += Dir) {
             std::int16_t* m = errors + 3 * x;
             const std::uint8_t* px = pixels + 4 * x;
-            int b = px[0] + FromFortyEighths(m[0] + ahead1[0]);
-            int g = px[1] + FromFortyEighths(m[1] + ahead1[1]);
-            int r = px[2] + FromFortyEighths(m[2] + ahead1[2]);
+            // Channel plus share, the share as FromFortyEighths of the
+            // accumulator m + 5 e2 + 7 e1, with the pixel added in before
+            // the shift (a multiple of 2^20 passes through it unchanged).
+            int v[3];
+            for (int c = 0; c < 3; ++c) {
+                const int known = (m[c] + kAhead2 * m[c + kBack2]) * kFortyEighthsMultiplier;
+                const int withPixel = known + (px[c] << kFortyEighthsShift);
+                const int last = e1[c] * (kAhead1 * kFortyEighthsMultiplier);
+                v[c] = ((last + withPixel) >> kFortyEighthsShift) - ((last + known) >> 31);
+            }
+            int b = v[0], g = v[1], r = v[2];
             if ((b | g | r) & ~255) { // seldom: some channel leaves 0..255
                 b = Clamp255(b);
                 g = Clamp255(g);
@@ -366,27 +382,22 @@ template <int Bits, bool Dither> struct RowKernel {
             const int grey = -int(mx - mn < 32);
             const int average = (b + g + r) / 3;
             const unsigned key = HsvCubeKey(r, g, b, mx, mn);
-            const unsigned index = cells[key ^ ((key ^ unsigned(average >> 3)) & unsigned(grey))];
+            const std::uint32_t cell =
+                cells[key ^ ((key ^ unsigned(average >> 3)) & unsigned(grey))];
             b ^= (b ^ average) & grey;
             g ^= (g ^ average) & grey;
             r ^= (r ^ average) & grey;
-            const RGBQUAD& q = colours[index];
-            const int e[3] = {b - q.rgbBlue, g - q.rgbGreen, r - q.rgbRed};
-            nibbles |= (index & 0xFu) << ((x & 1) ? 0 : 4);
-            if ((x & 1) == kLastNibble) {
-                out[x >> 1] |= static_cast<std::uint8_t>(nibbles);
-                nibbles = 0;
-            }
+            out[x >> 1] |= static_cast<std::uint8_t>((cell >> 24 & 0xFu) << ((x & 1) ? 0 : 4));
+            const int e[3] = {b - int(cell & 255), g - int(cell >> 8 & 255),
+                              r - int(cell >> 16 & 255)};
             for (int c = 0; c < 3; ++c) {
-                ahead1[c] = ahead2[c] + kAhead1 * e[c];
-                ahead2[c] = kAhead2 * e[c];
+                e1[c] = e[c];
                 m[c] = static_cast<std::int16_t>(e[c]);
             }
         }
-        out[(x - Dir) >> 1] |= static_cast<std::uint8_t>(nibbles);
         for (int c = 0; c < 3; ++c) {
-            errors[3 * x + c] += ahead1[c];
-            errors[3 * (x + Dir) + c] += ahead2[c];
+            errors[3 * x + c] += kAhead1 * e1[c] + kAhead2 * errors[3 * x + kBack2 + c];
+            errors[3 * (x + Dir) + c] += kAhead2 * e1[c];
         }
         return x;
     }
@@ -400,7 +411,7 @@ template <int Bits, bool Dither> struct RowKernel {
         if constexpr (Bits == 1)
             x = greys.exact ? MapGreyInterior<Dir>(x, width - 4) : MapInterior<Dir>(x, width - 4);
         else if constexpr (Bits == 4)
-            x = MapColourInterior<Dir>(x, width - 4);
+            x = cubeColours ? MapColourInterior<Dir>(x, width - 4) : MapInterior<Dir>(x, width - 4);
         else
             x = MapInterior<Dir>(x, width - 4);
         DiffusePixel<kPlaceSecondToLast, Dir>(x);
@@ -439,20 +450,20 @@ void MapRow8(std::uint8_t* target, const std::uint8_t* work, const std::uint8_t*
 template <int Bits>
 void RunKernel(std::uint8_t* target, const RGBQUAD* palette, const std::uint8_t* work,
                const std::uint8_t* cube, const ErrorRows* errors, bool dither, int width,
-               int direction) {
+               int direction, const std::uint32_t* cubeColours) {
     GreyStep greys{};
     if constexpr (Bits == 1) greys = FindGreyStep(palette, cube);
     if constexpr (Bits != 24) { // a 24-bit pixel's error is always zero
         if (dither) {
             const RowKernel<Bits, true> kernel{
-                target, palette,         work,         cube,
-                greys,  errors->current, errors->next, errors->afterNext};
+                target,       palette,          work, cube, greys, cubeColours, errors->current,
+                errors->next, errors->afterNext};
             kernel.Run(width, direction);
             return;
         }
     }
-    const RowKernel<Bits, false> kernel{target, palette, work,    cube,
-                                        greys,  nullptr, nullptr, nullptr};
+    const RowKernel<Bits, false> kernel{target,  palette, work,    cube,   greys,
+                                        nullptr, nullptr, nullptr, nullptr};
     kernel.Run(width, direction);
 }
 
@@ -460,28 +471,39 @@ void RunKernel(std::uint8_t* target, const RGBQUAD* palette, const std::uint8_t*
 
 void QuantiseRow(std::uint8_t* target, std::int16_t targetBits, std::int16_t width,
                  const RGBQUAD* palette, const std::uint8_t* work, const std::uint8_t* cube,
-                 const ErrorRows* errors, bool dither, int direction) {
+                 const ErrorRows* errors, bool dither, int direction,
+                 const std::uint32_t* cubeColours) {
     if (targetBits < 8) BNFillMemory(target, ((targetBits * width + 31) >> 5) * 4, 0);
     if (width > 0) {
         switch (targetBits) {
         case 1:
-            RunKernel<1>(target, palette, work, cube, errors, dither, width, direction);
+            RunKernel<1>(target, palette, work, cube, errors, dither, width, direction, nullptr);
             break;
         case 4:
-            RunKernel<4>(target, palette, work, cube, errors, dither, width, direction);
+            RunKernel<4>(target, palette, work, cube, errors, dither, width, direction,
+                         cubeColours);
             break;
         case 8:
             if (dither)
-                RunKernel<8>(target, palette, work, cube, errors, dither, width, direction);
+                RunKernel<8>(target, palette, work, cube, errors, dither, width, direction,
+                             nullptr);
             else
                 MapRow8(target, work, cube, width);
             break;
         case 24:
-            RunKernel<24>(target, palette, work, cube, errors, false, width, direction);
+            RunKernel<24>(target, palette, work, cube, errors, false, width, direction, nullptr);
             break;
         default:
             break; // other depths store nothing
         }
+    }
+}
+
+void PackCubeColours(const std::uint8_t* cube, const RGBQUAD* palette, std::uint32_t* cubeColours) {
+    for (int cell = 0; cell < 32768; ++cell) {
+        const RGBQUAD& q = palette[cube[cell]];
+        cubeColours[cell] = std::uint32_t{q.rgbBlue} | std::uint32_t{q.rgbGreen} << 8 |
+                            std::uint32_t{q.rgbRed} << 16 | std::uint32_t{cube[cell]} << 24;
     }
 }
 
