@@ -99,9 +99,9 @@ inline unsigned HsvCubeKey(int red, int green, int blue, int max, int min) {
     const int base = redCase ? 40 : (greenOverBlue ? 120 : 200);
     // The hue is base + 40 * x / d rounded toward zero: 40 * |x| / d steps
     // from base, forwards, or for x < 0 forwards in the backward half.
-    const unsigned from = x < 0 ? unsigned(2 * kHueCellCount - 1 - base) : unsigned(base);
-    return kHueCells[from + HueSteps(unsigned(x < 0 ? -x : x), d)] |
-           SaturationCell(d, unsigned(max)) << 5 | unsigned(max) >> 3;
+    const std::uint16_t* from = kHueCells.data() + (x < 0 ? 2 * kHueCellCount - 1 - base : base);
+    return from[HueSteps(unsigned(x < 0 ? -x : x), d)] | SaturationCell(d, unsigned(max)) << 5 |
+           unsigned(max) >> 3;
 }
 
 inline unsigned HsvCubeKey(int red, int green, int blue) {

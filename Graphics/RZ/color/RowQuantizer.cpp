@@ -338,9 +338,9 @@ template <int Bits, bool Dither> struct RowKernel {
     // for, through one multiplication added to terms known before it (the
     // error row, the error two pixels back, read again from the row where it
     // replaced its accumulator, and the pixel itself); the hue's case comes
-    // from comparisons of the channels; near greys are chosen by a mask; and
-    // one load gives the index and the chosen colour. Indices are ORed into
-    // the target, which keeps the loop's registers for the serial path.
+    // from comparisons of the channels; and one load gives the index and the
+    // chosen colour. Indices are ORed into the target, which keeps the
+    // loop's registers for the serial path.
     template <int Dir> int MapColourInterior(int x, int count) const {
         constexpr int kAhead1 = kJjnWeights[kPlaceInterior][kCurrentRow][3];
         constexpr int kAhead2 = kJjnWeights[kPlaceInterior][kCurrentRow][4];
@@ -377,16 +377,16 @@ template <int Bits, bool Dither> struct RowKernel {
             int mx = b > g ? b : g, mn = b < g ? b : g;
             mx = mx > r ? mx : r;
             mn = mn < r ? mn : r;
-            // Near greys become their average, whose cell is its value's;
-            // both keys are worked out and one kept by a mask.
-            const int grey = -int(mx - mn < 32);
-            const int average = (b + g + r) / 3;
-            const unsigned key = HsvCubeKey(r, g, b, mx, mn);
-            const std::uint32_t cell =
-                cells[key ^ ((key ^ unsigned(average >> 3)) & unsigned(grey))];
-            b ^= (b ^ average) & grey;
-            g ^= (g ^ average) & grey;
-            r ^= (r ^ average) & grey;
+            // Near greys become their average, whose cell is its value's. A
+            // branch, not a mask: neighbours mostly agree, and a predicted
+            // branch lets the next pixel start before this one's test.
+            std::uint32_t cell;
+            if (__builtin_expect(mx - mn < 32, 0)) {
+                b = g = r = (b + g + r) / 3;
+                cell = cells[unsigned(b) >> 3];
+            } else {
+                cell = cells[HsvCubeKey(r, g, b, mx, mn)];
+            }
             out[x >> 1] |= static_cast<std::uint8_t>((cell >> 24 & 0xFu) << ((x & 1) ? 0 : 4));
             const int e[3] = {b - int(cell & 255), g - int(cell >> 8 & 255),
                               r - int(cell >> 16 & 255)};
