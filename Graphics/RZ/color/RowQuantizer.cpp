@@ -281,6 +281,8 @@ template <int Bits, bool Dither> struct RowKernel {
         const int levelStep = greys.level[1] - greys.level[0];
         const unsigned lowerIndex = greys.index[0] & 1u;
         const unsigned indexFlip = lowerIndex ^ (greys.index[1] & 1u);
+        const int firstUpper = greys.firstUpper, lowerLevel = greys.level[0];
+        const int upperLevel = greys.level[1];
         std::int16_t* const errors = current;
         std::uint8_t* const out = target;
         GreyTerms terms;
@@ -311,7 +313,14 @@ template <int Bits, bool Dither> struct RowKernel {
                     e = t + (upper ? lowerError - levelStep : lowerError);
                     index = lowerIndex ^ (indexFlip & -unsigned(upper));
                 } else {
-                    e = MapGrey(work + 4 * x, t, &index);
+                    // Some channel clips: the grey of the clipped channels,
+                    // on the side of the step it falls on.
+                    const std::uint8_t* px = work + 4 * x;
+                    const int grey =
+                        (Clamp255(px[0] + t) + Clamp255(px[1] + t) + Clamp255(px[2] + t)) / 3;
+                    const bool upper = grey >= firstUpper;
+                    e = grey - (upper ? upperLevel : lowerLevel);
+                    index = upper ? lowerIndex ^ indexFlip : lowerIndex;
                 }
                 // Shifted in from the side the scan comes from: pixel x & 7 of
                 // a byte ends at bit 7 - (x & 7) once the byte is complete.
