@@ -30,6 +30,14 @@ inline int FromFortyEighths(int acc) {
     return ((acc * kFortyEighthsMultiplier) >> kFortyEighthsShift) - (acc >> 31);
 }
 
+// A sum of three channels, at most 765, divided by 3: sum * ceil(2^16 / 3)
+// >> 16 overshoots sum / 3 by sum / 98304, too little to reach the next whole
+// number. Vector code uses it where it has a multiply-high but no division.
+inline constexpr int kThirdMultiplier = 21846;
+inline constexpr int ThirdOfSum(int sum) {
+    return sum * kThirdMultiplier >> 16;
+}
+
 // Narrower rows map every pixel on its own.
 inline constexpr int kMinDiffusionWidth = 6;
 

@@ -218,8 +218,7 @@ template <int Bits, bool Dither> struct RowKernel {
         const std::uint8_t* px = work + 4 * base;
         int j = 0;
 #if defined(__SSE2__)
-        // Eight pixels at a time; the channel sum is at most 765, where
-        // sum * ceil(2^16 / 3) >> 16 is sum / 3.
+        // Eight pixels at a time; the channel sum's third as ThirdOfSum.
         const __m128i byte = _mm_set1_epi32(255);
         for (; j + 8 <= n; j += 8) {
             const __m128i v0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(px + 4 * j));
@@ -231,8 +230,8 @@ template <int Bits, bool Dither> struct RowKernel {
                                               _mm_and_si128(_mm_srli_epi32(v1, 16), byte));
             const __m128i low = _mm_min_epi16(_mm_min_epi16(b, g), r);
             const __m128i high = _mm_max_epi16(_mm_max_epi16(b, g), r);
-            const __m128i own =
-                _mm_mulhi_epu16(_mm_add_epi16(_mm_add_epi16(b, g), r), _mm_set1_epi16(21846));
+            const __m128i own = _mm_mulhi_epu16(_mm_add_epi16(_mm_add_epi16(b, g), r),
+                                                _mm_set1_epi16(kThirdMultiplier));
             const __m128i shareUp = _mm_sub_epi16(_mm_set1_epi16(std::int16_t(firstUpper)), own);
             const __m128i accUp =
                 _mm_sub_epi16(_mm_mullo_epi16(shareUp, _mm_set1_epi16(48)),

@@ -23,6 +23,7 @@ TEST(RowQuantiser, MultiplicationsMatchTheDivisionsForEveryOperandPair) {
     for (unsigned d = 1; d < 256; ++d)
         for (unsigned a = 0; a <= d; ++a) ASSERT_EQ(HueSteps(a, d), 40 * a / d) << a << " / " << d;
     for (int acc = -32767; acc < 32768; ++acc) ASSERT_EQ(FromFortyEighths(acc), acc / 48) << acc;
+    for (int sum = 0; sum <= 3 * 255; ++sum) ASSERT_EQ(ThirdOfSum(sum), sum / 3) << sum;
     // And the whole key, hue cases and wrap included, for every colour.
     for (int rgb = 0; rgb < 1 << 24; ++rgb) {
         const int r = rgb >> 16, g = rgb >> 8 & 255, b = rgb & 255;
