@@ -1,13 +1,14 @@
-// Colour reduction on a 4096 x 4096 photograph-like 32-bit DIB: conversions
-// to 8, 4 and 1 bits, the lookup cube builds and the popularity colour table,
-// beside a plain copy of the source bytes.
+// Colour reduction on a 4096 x 4096 photograph-like 32-bit DIB (the picture
+// bench/peers.sh gives the peers): conversions to 8, 4 and 1 bits, the lookup
+// cube builds and the popularity colour table, beside a plain copy of the
+// source bytes.
 #include <benchmark/benchmark.h>
 
 #include <cstring>
-#include <random>
 #include <vector>
 
 #include "KWRoot/Memory.h"
+#include "PhotoPicture.h"
 #include "RZ/KWPixMap"
 #include "RZ/color/InverseColorMap.h"
 #include "RZ/color/StandardPalettes.h"
@@ -16,29 +17,6 @@ namespace {
 
 constexpr int kSide = 4096;
 constexpr std::int64_t kPixels = std::int64_t{kSide} * kSide;
-
-// Smooth gradients, a little noise, and hard-edged patches, like a photo.
-void FillPhoto(int width, int height, std::uint8_t* rows, int pixelBytes, bool argb) {
-    std::mt19937 rng(1);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            const int gx = x * 255 / (width - 1), gy = y * 255 / (height - 1);
-            int r = (gx + gy) / 2, g = 255 - gy, b = (3 * gx + 255 - gx) / 4;
-            const int cx = x - width / 2, cy = y - height / 3;
-            if (cx * cx + cy * cy < (width / 5) * (width / 5)) r = 230 - gy / 3, g = 180, b = 60;
-            if (((x / 301) + (y / 457)) % 4 == 0) r = 255 - r, b /= 2;
-            const int n = static_cast<int>(rng() % 17) - 8;
-            auto clamp = [](int v) {
-                return static_cast<std::uint8_t>(v < 0 ? 0 : v > 255 ? 255 : v);
-            };
-            std::uint8_t* p = rows + (static_cast<std::size_t>(y) * width + x) * pixelBytes;
-            if (argb) {
-                p[0] = 255, p[1] = clamp(r + n), p[2] = clamp(g + n), p[3] = clamp(b - n);
-            } else {
-                p[0] = clamp(b - n), p[1] = clamp(g + n), p[2] = clamp(r + n), p[3] = 255;
-            }
-        }
-}
 
 const BITMAPINFOHEADER* PhotoDib() {
     static std::vector<std::uint32_t> words = [] {
@@ -49,7 +27,7 @@ const BITMAPINFOHEADER* PhotoDib() {
         h->biHeight = kSide;
         h->biPlanes = 1;
         h->biBitCount = 32;
-        FillPhoto(kSide, kSide, reinterpret_cast<std::uint8_t*>(w.data() + 10), 4, false);
+        rzbench::FillPhoto(kSide, kSide, reinterpret_cast<std::uint8_t*>(w.data() + 10), 4, false);
         return w;
     }();
     return reinterpret_cast<const BITMAPINFOHEADER*>(words.data());
@@ -89,8 +67,14 @@ void BM_Convert8Standard(benchmark::State& s) {
 void BM_Convert8StandardDithered(benchmark::State& s) {
     Convert(s, 8, true, true);
 }
+void BM_Convert4(benchmark::State& s) {
+    Convert(s, 4, false, false);
+}
 void BM_Convert4Dithered(benchmark::State& s) {
     Convert(s, 4, true, false);
+}
+void BM_Convert1(benchmark::State& s) {
+    Convert(s, 1, false, false);
 }
 void BM_Convert1Dithered(benchmark::State& s) {
     Convert(s, 1, true, false);
@@ -114,7 +98,8 @@ void BM_CubeStandard16(benchmark::State& s) {
 
 void BM_CalcPixMapColorTable(benchmark::State& state) {
     KWPixMap** map = RZCreateKWPixMap(kSide, kSide, 72, 72, PixelTypeARGB);
-    FillPhoto(kSide, kSide, reinterpret_cast<std::uint8_t*>(RZGetKWPixMapBaseAddr(map)), 4, true);
+    rzbench::FillPhoto(kSide, kSide, reinterpret_cast<std::uint8_t*>(RZGetKWPixMapBaseAddr(map)), 4,
+                       true);
     for (auto _ : state) {
         TVADescriptor table{};
         vaManager.init(&table);
@@ -132,7 +117,9 @@ BENCHMARK(BM_Convert8Popularity)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Convert8PopularityDithered)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Convert8Standard)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Convert8StandardDithered)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Convert4)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Convert4Dithered)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Convert1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Convert1Dithered)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CubeStandard256)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CubeStandard16)->Unit(benchmark::kMillisecond);

@@ -94,19 +94,26 @@ void ConvertRows(const Conversion& c) {
     if (!work) return;
     PointerBlock errorBlock;
     if (c.dither) {
-        errorBlock = PointerBlock::Allocate(width * 36, kBMFlagZeroFill);
+        errorBlock = PointerBlock::Allocate(width * 18, kBMFlagZeroFill);
         if (!errorBlock) return;
     }
+    // Dithered 4-bit rows also take each cell's colour, packed after the cube.
+    const bool packColours = c.targetBits == 4 && c.dither;
     PointerBlock cube;
     if (c.targetBits <= 8) {
-        cube = PointerBlock::Allocate(kCubeBytes, kBMFlagZeroFill);
+        cube = PointerBlock::Allocate(kCubeBytes * (packColours ? 5 : 1), kBMFlagZeroFill);
         if (!cube || !BuildColorCube(static_cast<std::int16_t>(c.targetColours), c.targetPalette,
                                      kCubeBits, cube.As<std::uint8_t>()))
             return;
     }
+    std::uint32_t* cubeColours = nullptr;
+    if (packColours) {
+        cubeColours = reinterpret_cast<std::uint32_t*>(cube.As<std::uint8_t>() + kCubeBytes);
+        PackCubeColours(cube.As<const std::uint8_t>(), c.targetPalette, cubeColours);
+    }
     ErrorRows errors{};
     if (c.dither) {
-        auto* errorValues = errorBlock.As<std::int32_t>();
+        auto* errorValues = errorBlock.As<std::int16_t>();
         errors = ErrorRows{errorValues, errorValues + 3 * width, errorValues + 6 * width};
     }
     const ExpandRowFn expand = RowExpansionFor(c.source.bits);
@@ -120,11 +127,11 @@ void ConvertRows(const Conversion& c) {
         QuantiseRow(targetRow, static_cast<std::int16_t>(c.targetBits),
                     static_cast<std::int16_t>(width), c.targetPalette, pixels,
                     cube.As<const std::uint8_t>(), c.dither ? &errors : nullptr, c.dither,
-                    direction);
+                    direction, cubeColours);
         if (c.dither) {
             // The next row becomes current; the consumed one, cleared, comes last.
             errors = ErrorRows{errors.next, errors.afterNext, errors.current};
-            BNFillMemory(errors.afterNext, width * 12, 0);
+            BNFillMemory(errors.afterNext, width * 6, 0);
         }
         sourceRow += c.source.stride;
         targetRow += c.targetStride;

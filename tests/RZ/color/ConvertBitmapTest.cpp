@@ -92,8 +92,9 @@ Rows Reference(Dib& source, int bits, const RGBQUAD* palette, bool dither, int s
             if (bits == 1 || (bits == 4 && spread < 32))
                 c[0] = c[1] = c[2] = (c[0] + c[1] + c[2]) / 3;
             unsigned& index = out[y][x];
+            const rz::color::Hsv h = rz::color::RgbToHsv(c[2], c[1], c[0]);
             index = cube[bits == 8 ? rz::color::RgbCubeKey(c[2], c[1], c[0])
-                                   : rz::color::HsvCubeKey(c[2], c[1], c[0])];
+                                   : unsigned(h.h >> 3 << 10 | h.s >> 3 << 5 | h.v >> 3)];
             const RGBQUAD& q = palette[index];
             int e[3] = {c[0] - q.rgbBlue, c[1] - q.rgbGreen, c[2] - q.rgbRed};
             if (bits == 24) index = c[0] | c[1] << 8 | c[2] << 16, e[0] = e[1] = e[2] = 0;
