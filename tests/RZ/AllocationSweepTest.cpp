@@ -2,8 +2,6 @@
 // failing in turn: the documented result, and no block left behind. Every
 // other export is named as one that does not allocate, so that an export
 // added to the lists without a row here fails the test.
-#include <filesystem>
-#include <fstream>
 #include <functional>
 #include <set>
 #include <string>
@@ -15,6 +13,7 @@
 #include "RZ/KWPixMap"
 #include "RZ/platform/PointerBlock.h"
 #include "RZ/platform/WindowsImaging.h"
+#include "support/ExportTable.h"
 #include "support/LeakCheck.h"
 #include "support/PixMaps.h"
 
@@ -69,16 +68,6 @@ Outcome Handed(long long code, char* block) {
     const bool made = block != nullptr;
     BMKillPtr(&block);
     return {code, made};
-}
-
-std::set<std::string> ListedExports() {
-    std::set<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(RZ_SOURCE_DIR)) {
-        std::ifstream in(entry.path() / "exports.txt");
-        for (std::string line; std::getline(in, line);)
-            if (!line.empty() && line[0] != '#') names.insert(line);
-    }
-    return names;
 }
 
 // Exports that never allocate: accessors, pixels, fills, rectangles,
@@ -208,7 +197,7 @@ TEST(AllocationFailures, EveryAllocatingExportGivesItsDocumentedResultAndLeavesN
         if (!kOwnGdi && allocations != row.allocations) continue; // GDI's own needs differ
         EXPECT_EQ(allocations, row.allocations) << row.name;
     }
-    for (const std::string& name : ListedExports())
+    for (const std::string& name : rztest::ListedExports(RZ_SOURCE_DIR))
         EXPECT_TRUE(covered.count(name) || NeverAllocates(name)) << name << " has no row";
     DeleteObject(ddb);
 #if !defined(_WIN32)

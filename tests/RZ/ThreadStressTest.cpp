@@ -45,16 +45,22 @@ struct Digest {
     }
 };
 
+// An opaque 32-bit map whose colours depend on the seed.
+KWPixMap** FilledMap(int width, int height, int seed) {
+    KWPixMap** map = RZCreateKWPixMap(width, height, 72, 72, PixelTypeARGB);
+    for (int i = 0; i < width * height; ++i) {
+        const unsigned char c[4] = {255, static_cast<unsigned char>(i * seed),
+                                    static_cast<unsigned char>(i * 7),
+                                    static_cast<unsigned char>(i / 3)};
+        RZSetKWPixMapPixel(map, i % width, i / width, c);
+    }
+    return map;
+}
+
 // Every concurrent operation once, on maps made here from the seed.
 std::uint64_t ReentrantWork(int seed, HDC display) {
     Digest d;
-    PixMapHandleGuard map(23 + seed % 3, 17, 72, 72, PixelTypeARGB);
-    for (int i = 0; i < 23 * 17; ++i) {
-        const unsigned char c[4] = {255, static_cast<unsigned char>(i * seed),
-                                    static_cast<unsigned char>(i * 7),
-                                    static_cast<unsigned char>(i)};
-        RZSetKWPixMapPixel(map(), i % 23, i / 23, c);
-    }
+    PixMapHandleGuard map(FilledMap(23 + seed % 3, 17, seed));
     const KWRect part{2, 3, 15, 20}, into{1, 1, 30, 28};
     PixMapHandleGuard crop(nullptr), copy(nullptr), back(nullptr), grey(nullptr), bw(nullptr),
         shown(nullptr);
@@ -97,15 +103,19 @@ std::uint64_t ConversionWork(const BITMAPINFOHEADER* source) {
     return d.value;
 }
 
-template <typename Work> std::vector<std::uint64_t> OnThreads(Work work) {
-    std::vector<std::uint64_t> results(kThreads * kRounds);
+// Runs work(t) kThreads times alone, then kRounds times on each of kThreads
+// threads at once: every thread must get what it got alone.
+template <typename Work> void ExpectTheSameOnThreads(Work work) {
+    std::vector<std::uint64_t> alone, together(kThreads * kRounds);
+    for (int t = 0; t < kThreads; ++t) alone.push_back(work(t));
     std::vector<std::thread> threads;
     for (int t = 0; t < kThreads; ++t)
         threads.emplace_back([&, t] {
-            for (int r = 0; r < kRounds; ++r) results[t * kRounds + r] = work(t);
+            for (int r = 0; r < kRounds; ++r) together[t * kRounds + r] = work(t);
         });
     for (auto& thread : threads) thread.join();
-    return results;
+    for (std::size_t i = 0; i < together.size(); ++i)
+        EXPECT_EQ(together[i], alone[i / kRounds]) << "thread " << i / kRounds;
 }
 
 TEST(Threads, ConcurrentOperationsOnSeparateMapsGiveWhatOneThreadGets) {
@@ -117,11 +127,7 @@ TEST(Threads, ConcurrentOperationsOnSeparateMapsGiveWhatOneThreadGets) {
         displays.push_back(nullptr); // no display of our own: draws are refused alike
 #endif
     }
-    std::vector<std::uint64_t> alone;
-    for (int t = 0; t < kThreads; ++t) alone.push_back(ReentrantWork(t, displays[t]));
-    const auto together = OnThreads([&](int t) { return ReentrantWork(t, displays[t]); });
-    for (std::size_t i = 0; i < together.size(); ++i)
-        EXPECT_EQ(together[i], alone[i / kRounds]) << "thread " << i / kRounds;
+    ExpectTheSameOnThreads([&](int t) { return ReentrantWork(t, displays[t]); });
     for (HDC dc : displays)
         if (dc != nullptr) DeleteDC(dc);
 }
@@ -129,25 +135,16 @@ TEST(Threads, ConcurrentOperationsOnSeparateMapsGiveWhatOneThreadGets) {
 TEST(Threads, ConversionsAtOnceDisturbNothingButTheirScanDirection) {
     std::vector<std::vector<char>> dibs;
     for (int t = 0; t < kThreads; ++t) {
-        PixMapHandleGuard map(37, 21, 72, 72, PixelTypeARGB);
-        for (int i = 0; i < 37 * 21; ++i) {
-            const unsigned char c[4] = {255, static_cast<unsigned char>(i * (t + 3)),
-                                        static_cast<unsigned char>(i * 5),
-                                        static_cast<unsigned char>(i / 3)};
-            RZSetKWPixMapPixel(map(), i % 37, i / 37, c);
-        }
+        PixMapHandleGuard map(FilledMap(37, 21, t + 3));
         char* dib = nullptr;
         unsigned int size = 0;
         ASSERT_EQ(RZKWPixMap2DIB(map(), nullptr, &dib, &size), 0);
         dibs.emplace_back(dib, dib + size);
         BMKillPtr(&dib);
     }
-    auto header = [&](int t) { return reinterpret_cast<const BITMAPINFOHEADER*>(dibs[t].data()); };
-    std::vector<std::uint64_t> alone;
-    for (int t = 0; t < kThreads; ++t) alone.push_back(ConversionWork(header(t)));
-    const auto together = OnThreads([&](int t) { return ConversionWork(header(t)); });
-    for (std::size_t i = 0; i < together.size(); ++i)
-        EXPECT_EQ(together[i], alone[i / kRounds]) << "thread " << i / kRounds;
+    ExpectTheSameOnThreads([&](int t) {
+        return ConversionWork(reinterpret_cast<const BITMAPINFOHEADER*>(dibs[t].data()));
+    });
 }
 
 } // namespace

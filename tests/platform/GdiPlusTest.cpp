@@ -203,25 +203,4 @@ TEST(GdiPlusDraw, ColourMatricesApplyToTheSourceAndClampTheirResults) {
     }
 }
 
-// Textbook source-over on straight (non-premultiplied) colour, in real numbers.
-TEST(GdiPlusDraw, SourceOverFollowsTheTextbookFormula) {
-    for (std::uint32_t b : {0xFF000000u, 0xFFFFFFFFu, 0xFFC86432u, 0xC0808040u, 0x80204060u, 0u})
-        for (std::uint32_t f :
-             {0x80FF4010u, 0x7F00FFFFu, 0x800AC85Au, 0x40FF0000u, 0xFF010203u, 0x00FFFFFFu}) {
-            SCOPED_TRACE(testing::Message() << std::hex << f << " over " << b);
-            ArgbBitmap source(2, 2, f), target(4, 4, b);
-            ASSERT_EQ(Draw(target, source.bitmap, Rect(1, 1, 2, 2),
-                           {.compositing = CompositingModeSourceOver}),
-                      Ok);
-            const double as = Channel(f, 24) / 255.0, ad = Channel(b, 24) / 255.0;
-            const double a = as + ad * (1 - as);
-            const std::uint32_t got = target.At(1, 2);
-            EXPECT_NEAR(Channel(got, 24), a * 255, kSoftGdi ? 0.51 : 1.0);
-            EXPECT_TRUE(a > 0 || got == 0) << "transparent black";
-            for (int shift : {0, 8, 16})
-                EXPECT_NEAR(Channel(got, shift) * a,
-                            Channel(f, shift) * as + Channel(b, shift) * ad * (1 - as), a);
-        }
-}
-
 } // namespace

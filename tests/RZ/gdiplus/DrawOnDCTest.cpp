@@ -1,12 +1,8 @@
 // Drawing part of a pixel map on a device context: palette devices get what
 // the colour reduction makes, placed by StretchDIBits; deeper ones a GDI+
 // draw that replaces or blends; clipping in proportion; failures.
-#include <vector>
-
 #include "RZ/platform/PointerBlock.h"
 #include "RenderTesting.h"
-#include "platform/GdiFixtures.h"
-#include "support/LeakCheck.h"
 
 namespace {
 

@@ -2,7 +2,6 @@
 // type of GDI+ images, and the drawing target opened and closed untouched.
 #include "PixMapGraphics.h"
 #include "RenderTesting.h"
-#include "support/LeakCheck.h"
 
 // Older GDI+ headers lack the CMYK format (published value 0x200F).
 #ifndef PixelFormat32bppCMYK
