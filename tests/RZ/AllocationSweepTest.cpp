@@ -12,7 +12,7 @@
 #include "KWRoot/VariableArray.h"
 #include "RZ/KWPixMap"
 #include "RZ/platform/PointerBlock.h"
-#include "RZ/platform/WindowsImaging.h"
+#include "platform/GdiFixtures.h"
 #include "support/ExportTable.h"
 #include "support/LeakCheck.h"
 #include "support/PixMaps.h"
@@ -27,11 +27,7 @@ using rz::platform::PointerBlock;
 using rztest::SameBlock;
 
 // The real GDI and GDI+ allocate as they need; only ours is counted on.
-#if defined(_WIN32)
-constexpr bool kOwnGdi = false;
-#else
-constexpr bool kOwnGdi = true;
-#endif
+constexpr bool kOwnGdi = rztest::kSoftGdi;
 
 // What one call gave: its code (or size, or 1 for an object made), and
 // whether it handed over a result.
@@ -47,15 +43,9 @@ struct Row {
     std::function<bool(const Outcome&)> failed; // the result with an allocation failed
 };
 
-bool NothingMade(const Outcome& o) {
-    return !o.made;
-}
-bool OutOfMemory(const Outcome& o) {
-    return o.code == kBMErrOutOfMemory && !o.made;
-}
-bool Failed(const Outcome& o) {
-    return o.code == RZErrFailed && !o.made;
-}
+const auto NothingMade = [](const Outcome& o) { return !o.made; };
+const auto OutOfMemory = [](const Outcome& o) { return o.code == kBMErrOutOfMemory && !o.made; };
+const auto Failed = [](const Outcome& o) { return o.code == RZErrFailed && !o.made; };
 
 Outcome Made(KWPixMap** map) {
     RZDeleteKWPixMap(map);
