@@ -76,8 +76,6 @@ public:
         : target_(Patterned(width, height, type)), before_(CopyOf(target_())) {}
     KWPixMap** Target() { return target_(); }
     Colour Before(int x, int y) { return rztest::Pixel(before_(), x, y); }
-    // The target as it was before any draw.
-    void Reset() { target_ = PixMapHandleGuard(CopyOf(before_())); }
     // Every pixel as want(x, y) says; by default, each as it was.
     ::testing::AssertionResult Check(const std::function<Want(int x, int y)>& want = [](int, int) {
         return Kept();
