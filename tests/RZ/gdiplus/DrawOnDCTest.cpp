@@ -113,7 +113,8 @@ TEST(RZDrawKWPixMapPartOnHDC, HostileArgumentsAndFailuresLeaveNothing) {
     PixMapHandleGuard map(OpaqueMap(6, 4));
     rztest::Section device(kWidth, -kHeight, 32);
     KWPixMap* noRecord = nullptr;
-    const KWRect all{0, 0, 4, 6}, huge{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX};
+    const KWRect all{0, 0, 4, 6}, into{1, 1, 7, 9},
+        huge{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX};
     EXPECT_EQ(RZDrawKWPixMapPartOnHDC(nullptr, map(), &all, &all, 0, 0, 0), RZErrFailed);
     EXPECT_EQ(RZDrawKWPixMapPartOnHDC(device.dc, nullptr, &all, &all, 0, 0, 0), RZErrFailed);
     EXPECT_EQ(RZDrawKWPixMapPartOnHDC(device.dc, map(), nullptr, &all, 0, 0, 0), RZErrFailed);
@@ -128,11 +129,8 @@ TEST(RZDrawKWPixMapPartOnHDC, HostileArgumentsAndFailuresLeaveNothing) {
 #endif
     for (HDC dc : devices) {
         short result = 0;
-        SweepCreationFailures(
-            [&] {
-                result = Draw(dc, map(), all, {1, 1, 7, 9}, 1);
-            },
-            [&](int) { EXPECT_EQ(result, RZErrFailed); });
+        SweepCreationFailures([&] { result = Draw(dc, map(), all, into, 1); },
+                              [&](int) { EXPECT_EQ(result, RZErrFailed); });
     }
     if (devices.size() > 1) DeleteDC(devices.back());
 }

@@ -57,15 +57,12 @@ TEST(PixMapToGdiPlusImage, ReordersTypeZeroOnlyAndOwnsItsCopy) {
     RZSetKWPixMapPixelType(odd(), KWPixelType(7));
     for (KWPixMap** bad : {static_cast<KWPixMap**>(nullptr), &noRecord, empty(), odd()})
         EXPECT_EQ(PixMapToGdiPlusImage(bad), nullptr);
-    // Each GDI+ creation failing in turn leaves nothing.
+    // Each GDI+ creation failing in turn: no image, nothing left.
     PixMapHandleGuard good(Patterned(2, 2, 0));
     bool made = true;
-    auto convert = [&] {
-        Gdiplus::Bitmap* bitmap = PixMapToGdiPlusImage(good());
-        made = bitmap != nullptr;
-        delete bitmap;
-    };
-    SweepCreationFailures(convert, [&](int) { EXPECT_FALSE(made); });
+    SweepCreationFailures(
+        [&] { made = std::unique_ptr<Gdiplus::Bitmap>(PixMapToGdiPlusImage(good())) != nullptr; },
+        [&](int) { EXPECT_FALSE(made); });
 }
 
 std::vector<ARGB> Greys(int count, int step) {
