@@ -87,14 +87,12 @@ TEST(AllocationFailures, EveryAllocatingExportGivesItsDocumentedResultAndLeavesN
     }
     PixMapHandleGuard target(9, 9, 72, 72, PixelTypeARGB);
     const KWRect part{0, 1, 2, 4}, into{1, 1, 8, 8};
-    char* dib = nullptr;
+    PointerBlock dib, converted;
     unsigned int dibSize = 0;
-    ASSERT_EQ(RZKWPixMap2DIB(argb(), nullptr, &dib, &dibSize), 0);
-    const PointerBlock dibOwner(dib);
-    const auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(dib);
-    void* converted = nullptr;
-    const unsigned int convertedSize = CRZConvertBitmap(&converted, 8, header, 1, 0);
-    const PointerBlock convertedOwner(static_cast<char*>(converted));
+    ASSERT_EQ(RZKWPixMap2DIB(argb(), nullptr, dib.Out(), &dibSize), 0);
+    const auto* header = dib.As<BITMAPINFOHEADER>();
+    const unsigned int convertedSize =
+        CRZConvertBitmap(reinterpret_cast<void**>(converted.Out()), 8, header, 1, 0);
     Gdiplus::Bitmap palette(4, 4, PixelFormat1bppIndexed);
     std::vector<Gdiplus::ARGB> entries = {Gdiplus::PaletteFlagsHasAlpha, 2, 0xFF000000u,
                                           0xFFFFFFFFu};
@@ -135,7 +133,7 @@ TEST(AllocationFailures, EveryAllocatingExportGivesItsDocumentedResultAndLeavesN
         // A failed export leaves the size alone.
         {"RZKWPixMap2DIB", 1, [&] { char* d = nullptr; unsigned s = 7; const short c = RZKWPixMap2DIB(argb(), &part, &d, &s);
                                     return Handed(c != 0 && s != 7 ? 1 : c, d); }, OutOfMemory},
-        {"RZDIB2KWPixMap", 2, [&] { KWPixMap** m = nullptr; short c = RZDIB2KWPixMap(dib, dibSize, &m);
+        {"RZDIB2KWPixMap", 2, [&] { KWPixMap** m = nullptr; short c = RZDIB2KWPixMap(dib.Get(), dibSize, &m);
                                     return Handed(c, m); },
          [](const Outcome& o) { return (o.code == kBMErrOutOfMemory || o.code == RZErrFailed) && !o.made; }},
         {"RZDDB2DIB", 1, [&] { char* d = nullptr; unsigned s = 0; short c = RZDDB2DIB(screen, ddb, &d, &s, nullptr);
@@ -153,7 +151,7 @@ TEST(AllocationFailures, EveryAllocatingExportGivesItsDocumentedResultAndLeavesN
         {"CRZConvertBitmap", 8, [&] { void* out = nullptr; unsigned s = CRZConvertBitmap(&out, 8, header, 1, 0);
                                       return Handed(s, static_cast<char*>(out)); },
          [&](const Outcome& o) { return o.made ? o.code == convertedSize : o.code == 0; }},
-        {"CRZCreatePalette", 1, [&] { HPALETTE p = CRZCreatePalette(reinterpret_cast<const BITMAPINFOHEADER*>(converted));
+        {"CRZCreatePalette", 1, [&] { HPALETTE p = CRZCreatePalette(converted.As<BITMAPINFOHEADER>());
                                       const Outcome o{0, p != nullptr}; if (p != nullptr) DeleteObject(p); return o; },
          NothingMade},
         {"PixMapToGdiPlusImage", 1, [&] { Gdiplus::Bitmap* b = PixMapToGdiPlusImage(argb()); delete b;
