@@ -188,9 +188,7 @@ TEST(AllocationFailures, EveryAllocatingExportGivesItsDocumentedResultAndLeavesN
     for (const std::string& name : rztest::ListedExports(RZ_SOURCE_DIR))
         EXPECT_TRUE(covered.count(name) || NeverAllocates(name)) << name << " has no row";
     DeleteObject(ddb);
-#if !defined(_WIN32)
-    DeleteDC(palettized);
-#endif
+    if (palettized != screen) DeleteDC(palettized);
     ReleaseDC(nullptr, screen);
 }
 

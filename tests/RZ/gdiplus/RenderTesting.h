@@ -59,15 +59,9 @@ struct Want {
     Colour colour{};
     int tolerance = 0;
 };
-inline Want Kept(int tolerance = 0) {
-    return {Want::Kept, {}, tolerance};
-}
-inline Want Any() {
-    return {Want::Any, {}, 0};
-}
-inline Want Is(Colour c, int tolerance = 0) {
-    return {Want::Is, c, tolerance};
-}
+inline constexpr auto Kept = [](int tolerance = 0) { return Want{Want::Kept, {}, tolerance}; };
+inline constexpr auto Any = [] { return Want{Want::Any, {}, 0}; };
+inline constexpr auto Is = [](Colour c, int tolerance = 0) { return Want{Want::Is, c, tolerance}; };
 
 // A patterned target and a copy of it as it was, for pixel-by-pixel checks.
 class Scene {
