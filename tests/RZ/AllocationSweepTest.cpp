@@ -81,10 +81,8 @@ bool NeverAllocates(const std::string& name) {
 
 TEST(AllocationFailures, EveryAllocatingExportGivesItsDocumentedResultAndLeavesNothing) {
     PixMapHandleGuard argb(5, 3, 72, 72, PixelTypeARGB), bw(11, 2, 72, 72, PixelTypeBlackWhite);
-    for (int i = 0; i < 15; ++i) {
-        const unsigned char colour[4] = {255, static_cast<unsigned char>(40 * i), 90, 200};
-        RZSetKWPixMapPixel(argb(), i % 5, i / 5, colour);
-    }
+    for (int i = 0; i < 15; ++i)
+        rztest::SetPixel(argb(), i % 5, i / 5, {255, static_cast<unsigned char>(40 * i), 90, 200});
     PixMapHandleGuard target(9, 9, 72, 72, PixelTypeARGB);
     const KWRect part{0, 1, 2, 4}, into{1, 1, 8, 8};
     PointerBlock dib, converted;

@@ -20,9 +20,8 @@ short Draw(HDC dc, KWPixMap** map, KWRect source, KWRect target, int useAlpha) {
 Colours Read(HDC device) {
     rztest::Section copy(kWidth, -kHeight, 32);
     BitBlt(copy.dc, 0, 0, kWidth, kHeight, device, 0, 0, SRCCOPY);
-    Colours pixels;
-    for (int i = 0; i < kWidth * kHeight; ++i)
-        pixels.push_back(copy.Colour(i % kWidth, i / kWidth));
+    Colours pixels(kWidth * kHeight);
+    for (int i = 0; i < kWidth * kHeight; ++i) pixels[i] = copy.Colour(i % kWidth, i / kWidth);
     return pixels;
 }
 
@@ -60,8 +59,7 @@ TEST(RZDrawKWPixMapPartOnHDC, EachDeviceDepthTakesItsPath) {
                 reinterpret_cast<const char*>(drawn) + 40 + 4 * drawn->bmiHeader.biClrUsed;
             StretchDIBits(expected, 3, 2, 8, 6, 0, 0, 8, 6, rows, drawn, DIB_RGB_COLORS, SRCCOPY);
             EXPECT_EQ(Read(device), Read(expected));
-            DeleteDC(device);
-            DeleteDC(expected);
+            DeleteDC(device), DeleteDC(expected);
         }
 }
 #endif

@@ -18,9 +18,7 @@ const int kBlendTolerance = kOwnGdiPlus ? 1 : 2;
 
 // Wine's GDI+ draws into palette DIB sections through a palette mapping that
 // moves grey levels by a few steps, in the whole box it draws.
-int Slack(int targetType) {
-    return !kOwnGdiPlus && targetType == PixelTypeGrey ? 8 : 0;
-}
+const auto Slack = [](int type) { return !kOwnGdiPlus && type == PixelTypeGrey ? 8 : 0; };
 
 short Stretch(KWPixMap** s, KWPixMap** t, KWRect sr, KWRect tr, int useAlpha = 0) {
     return RZStretchKWPixMap(s, t, &sr, &tr, useAlpha);
