@@ -157,7 +157,8 @@ TEST(Rotate, TurnedPixelsLandWhereTheCornersSay) {
         for (int to : {0, 1, 3})
             for (bool mirror : {false, true})
                 for (int useAlpha : {0, 1}) {
-                    // Exact placement of reversed axes is ours alone.
+                    // Quarter turns are checked opaque into one type; their
+                    // exact placement along reversed axes is ours alone.
                     const bool quarter = turn < 4;
                     if (quarter && (to != 1 || useAlpha || (!kOwnGdiPlus && (turn || mirror))))
                         continue;
