@@ -142,6 +142,10 @@ TEST(Stretch, OpaqueDrawsResampleAlphaAndBlendedDrawsFollowSourceOver) {
                    ? Is(SourceOver(over, blended.Before(x, y)), kBlendTolerance)
                    : Kept();
     }));
+    // Nothing over transparent black leaves transparent black.
+    PixMapHandleGuard clear(Uniform(3, 3, 0, {0, 255, 255, 255})), none(Uniform(3, 3, 0, {}));
+    ASSERT_EQ(Stretch(clear(), none(), {0, 0, 3, 3}, {0, 0, 3, 3}, 1), 0);
+    EXPECT_EQ(rztest::Pixel(none(), 1, 1), (Colour{0, 0, 0, 0}));
 }
 
 // Turns by quarters and by 30 degrees into each quadrant: quarter turns move
