@@ -2,8 +2,6 @@
 // failing in turn: the documented result, and no block left behind. Every
 // other export is named as one that does not allocate, so that an export
 // added to the lists without a row here fails the test.
-#include <filesystem>
-#include <fstream>
 #include <functional>
 #include <set>
 #include <string>
@@ -14,7 +12,8 @@
 #include "KWRoot/VariableArray.h"
 #include "RZ/KWPixMap"
 #include "RZ/platform/PointerBlock.h"
-#include "RZ/platform/WindowsImaging.h"
+#include "platform/GdiFixtures.h"
+#include "support/ExportTable.h"
 #include "support/LeakCheck.h"
 #include "support/PixMaps.h"
 
@@ -28,11 +27,7 @@ using rz::platform::PointerBlock;
 using rztest::SameBlock;
 
 // The real GDI and GDI+ allocate as they need; only ours is counted on.
-#if defined(_WIN32)
-constexpr bool kOwnGdi = false;
-#else
-constexpr bool kOwnGdi = true;
-#endif
+constexpr bool kOwnGdi = rztest::kSoftGdi;
 
 // What one call gave: its code (or size, or 1 for an object made), and
 // whether it handed over a result.
@@ -48,15 +43,9 @@ struct Row {
     std::function<bool(const Outcome&)> failed; // the result with an allocation failed
 };
 
-bool NothingMade(const Outcome& o) {
-    return !o.made;
-}
-bool OutOfMemory(const Outcome& o) {
-    return o.code == kBMErrOutOfMemory && !o.made;
-}
-bool Failed(const Outcome& o) {
-    return o.code == RZErrFailed && !o.made;
-}
+const auto NothingMade = [](const Outcome& o) { return !o.made; };
+const auto OutOfMemory = [](const Outcome& o) { return o.code == kBMErrOutOfMemory && !o.made; };
+const auto Failed = [](const Outcome& o) { return o.code == RZErrFailed && !o.made; };
 
 Outcome Made(KWPixMap** map) {
     RZDeleteKWPixMap(map);
@@ -69,16 +58,6 @@ Outcome Handed(long long code, char* block) {
     const bool made = block != nullptr;
     BMKillPtr(&block);
     return {code, made};
-}
-
-std::set<std::string> ListedExports() {
-    std::set<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(RZ_SOURCE_DIR)) {
-        std::ifstream in(entry.path() / "exports.txt");
-        for (std::string line; std::getline(in, line);)
-            if (!line.empty() && line[0] != '#') names.insert(line);
-    }
-    return names;
 }
 
 // Exports that never allocate: accessors, pixels, fills, rectangles,
@@ -102,20 +81,16 @@ bool NeverAllocates(const std::string& name) {
 
 TEST(AllocationFailures, EveryAllocatingExportGivesItsDocumentedResultAndLeavesNothing) {
     PixMapHandleGuard argb(5, 3, 72, 72, PixelTypeARGB), bw(11, 2, 72, 72, PixelTypeBlackWhite);
-    for (int i = 0; i < 15; ++i) {
-        const unsigned char colour[4] = {255, static_cast<unsigned char>(40 * i), 90, 200};
-        RZSetKWPixMapPixel(argb(), i % 5, i / 5, colour);
-    }
+    for (int i = 0; i < 15; ++i)
+        rztest::SetPixel(argb(), i % 5, i / 5, {255, static_cast<unsigned char>(40 * i), 90, 200});
     PixMapHandleGuard target(9, 9, 72, 72, PixelTypeARGB);
     const KWRect part{0, 1, 2, 4}, into{1, 1, 8, 8};
-    char* dib = nullptr;
+    PointerBlock dib, converted;
     unsigned int dibSize = 0;
-    ASSERT_EQ(RZKWPixMap2DIB(argb(), nullptr, &dib, &dibSize), 0);
-    const PointerBlock dibOwner(dib);
-    const auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(dib);
-    void* converted = nullptr;
-    const unsigned int convertedSize = CRZConvertBitmap(&converted, 8, header, 1, 0);
-    const PointerBlock convertedOwner(static_cast<char*>(converted));
+    ASSERT_EQ(RZKWPixMap2DIB(argb(), nullptr, dib.Out(), &dibSize), 0);
+    const auto* header = dib.As<BITMAPINFOHEADER>();
+    const unsigned int convertedSize =
+        CRZConvertBitmap(reinterpret_cast<void**>(converted.Out()), 8, header, 1, 0);
     Gdiplus::Bitmap palette(4, 4, PixelFormat1bppIndexed);
     std::vector<Gdiplus::ARGB> entries = {Gdiplus::PaletteFlagsHasAlpha, 2, 0xFF000000u,
                                           0xFFFFFFFFu};
@@ -156,7 +131,7 @@ TEST(AllocationFailures, EveryAllocatingExportGivesItsDocumentedResultAndLeavesN
         // A failed export leaves the size alone.
         {"RZKWPixMap2DIB", 1, [&] { char* d = nullptr; unsigned s = 7; const short c = RZKWPixMap2DIB(argb(), &part, &d, &s);
                                     return Handed(c != 0 && s != 7 ? 1 : c, d); }, OutOfMemory},
-        {"RZDIB2KWPixMap", 2, [&] { KWPixMap** m = nullptr; short c = RZDIB2KWPixMap(dib, dibSize, &m);
+        {"RZDIB2KWPixMap", 2, [&] { KWPixMap** m = nullptr; short c = RZDIB2KWPixMap(dib.Get(), dibSize, &m);
                                     return Handed(c, m); },
          [](const Outcome& o) { return (o.code == kBMErrOutOfMemory || o.code == RZErrFailed) && !o.made; }},
         {"RZDDB2DIB", 1, [&] { char* d = nullptr; unsigned s = 0; short c = RZDDB2DIB(screen, ddb, &d, &s, nullptr);
@@ -174,7 +149,7 @@ TEST(AllocationFailures, EveryAllocatingExportGivesItsDocumentedResultAndLeavesN
         {"CRZConvertBitmap", 8, [&] { void* out = nullptr; unsigned s = CRZConvertBitmap(&out, 8, header, 1, 0);
                                       return Handed(s, static_cast<char*>(out)); },
          [&](const Outcome& o) { return o.made ? o.code == convertedSize : o.code == 0; }},
-        {"CRZCreatePalette", 1, [&] { HPALETTE p = CRZCreatePalette(reinterpret_cast<const BITMAPINFOHEADER*>(converted));
+        {"CRZCreatePalette", 1, [&] { HPALETTE p = CRZCreatePalette(converted.As<BITMAPINFOHEADER>());
                                       const Outcome o{0, p != nullptr}; if (p != nullptr) DeleteObject(p); return o; },
          NothingMade},
         {"PixMapToGdiPlusImage", 1, [&] { Gdiplus::Bitmap* b = PixMapToGdiPlusImage(argb()); delete b;
@@ -208,12 +183,10 @@ TEST(AllocationFailures, EveryAllocatingExportGivesItsDocumentedResultAndLeavesN
         if (!kOwnGdi && allocations != row.allocations) continue; // GDI's own needs differ
         EXPECT_EQ(allocations, row.allocations) << row.name;
     }
-    for (const std::string& name : ListedExports())
+    for (const std::string& name : rztest::ListedExports(RZ_SOURCE_DIR))
         EXPECT_TRUE(covered.count(name) || NeverAllocates(name)) << name << " has no row";
     DeleteObject(ddb);
-#if !defined(_WIN32)
-    DeleteDC(palettized);
-#endif
+    if (palettized != screen) DeleteDC(palettized);
     ReleaseDC(nullptr, screen);
 }
 

@@ -65,8 +65,8 @@ TEST(GdiBitBlt, CopiesEqualFormatsExactlyAndConvertsTheOthers) {
         from.Randomise(1u + unsigned(bits));
         to.Randomise(2u + unsigned(bits));
         std::vector<std::uint32_t> before, original;
-        for (int i = 0; i < 64; ++i) before.push_back(to.Raw(i % 8, i / 8));
-        for (int i = 0; i < 64; ++i) original.push_back(from.Raw(i % 8, i / 8));
+        for (int i = 0; i < 64; ++i)
+            before.push_back(to.Raw(i % 8, i / 8)), original.push_back(from.Raw(i % 8, i / 8));
         // To 32 bits and back: indexed targets find their entries again (the
         // table's colours are distinct), 16-bit ones lose only the unused top bit.
         ASSERT_TRUE(BitBlt(wide.dc, 0, 0, 8, 8, from.dc, 0, 0, SRCCOPY));
@@ -98,11 +98,10 @@ TEST(GdiStretchDIBits, DoublesAndHalvesEverySourceFormat) {
             SCOPED_TRACE(testing::Message() << bits << " bits, order " << order);
             Section dib(4, order * 4, bits, masks), doubled(8, 8, 32), halved(2, 2, 24);
             dib.Randomise(unsigned(bits + order));
-            for (Section* target : {&doubled, &halved}) {
-                SetStretchBltMode(target->dc, COLORONCOLOR);
-                const int side = target->height;
-                EXPECT_EQ(StretchDIBits(target->dc, 0, 0, side, side, 0, 0, 4, 4, dib.pixels,
-                                        dib.info.get(), DIB_RGB_COLORS, SRCCOPY),
+            for (Section* to : {&doubled, &halved}) {
+                SetStretchBltMode(to->dc, COLORONCOLOR);
+                EXPECT_EQ(StretchDIBits(to->dc, 0, 0, to->height, to->height, 0, 0, 4, 4,
+                                        dib.pixels, dib.info.get(), DIB_RGB_COLORS, SRCCOPY),
                           4);
             }
             for (int i = 0; i < 64; ++i)

@@ -101,10 +101,6 @@ struct ArgbBitmap {
     Gdiplus::Bitmap bitmap;
 };
 
-inline unsigned Channel(std::uint32_t argb, int shift) {
-    return argb >> shift & 0xFF;
-}
-
 // How the library draws: interpolation, compositing, a world transform (m11
 // m12 m21 m22 dx dy), edges mirrored, and a colour matrix if any.
 struct DrawSettings {

@@ -48,9 +48,6 @@ inline void Append(ByteVector& out, const ByteVector& more) {
 inline void Put16(ByteVector& out, std::uint16_t v) {
     Append(out, &v, 2); // little-endian hosts only, as the DIB format itself
 }
-inline void Put32(ByteVector& out, std::uint32_t v) {
-    Append(out, &v, 4);
-}
 
 // The header's bytes, for a DIB that the test goes on appending to.
 inline ByteVector Bytes(const BITMAPINFOHEADER& header) {

@@ -11,17 +11,6 @@
 
 namespace rztest {
 
-// Fails the current test when root-library blocks were left behind since
-// construction. Installed around every test by the test main.
-class LiveBlockWatch {
-public:
-    LiveBlockWatch() : start_(KWRootLiveBlockCount()) {}
-    std::int64_t Leaked() const { return KWRootLiveBlockCount() - start_; }
-
-private:
-    std::int64_t start_;
-};
-
 // Runs operation with its 1st, 2nd, 3rd ... allocation failing, until a run
 // completes without reaching the armed failure. check(failedAt) is called
 // after each failing run and must assert the result; every run, failing or

@@ -6,12 +6,11 @@
 #include <cmath>
 #include <cstdlib>
 #include <functional>
-#include <string>
 
 #include <gtest/gtest.h>
 
 #include "RZ/KWPixMap"
-#include "RZ/platform/WindowsImaging.h"
+#include "platform/GdiFixtures.h"
 #include "support/LeakCheck.h"
 #include "support/PixMaps.h"
 
@@ -26,23 +25,18 @@ using rztest::SweepCreationFailures;
 
 // Our software GDI+ resamples with a known filter and places reversed axes
 // exactly; the real one (under Wine) is held to properties only.
-#if defined(_WIN32)
-constexpr bool kOwnGdiPlus = false;
-#else
-constexpr bool kOwnGdiPlus = true;
-#endif
+constexpr bool kOwnGdiPlus = rztest::kSoftGdi;
 
 // New maps, for a PixMapHandleGuard to own. Patterned: every pixel differs
 // from its neighbours (32-bit: alpha too).
 inline KWPixMap** Patterned(int width, int height, int type) {
     KWPixMap** map = RZCreateKWPixMap(width, height, 72, 72, KWPixelType(type));
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            const auto v = static_cast<unsigned char>(37 * x + 101 * y + 11);
-            const Colour c{static_cast<unsigned char>(v ^ 0x5A), v,
-                           static_cast<unsigned char>(255 - v), static_cast<unsigned char>(v * 3)};
-            RZSetKWPixMapPixel(map, x, y, c.data());
-        }
+    for (int i = 0; i < width * height; ++i) {
+        const auto v = static_cast<unsigned char>(37 * (i % width) + 101 * (i / width) + 11);
+        const Colour c{static_cast<unsigned char>(v ^ 0x5A), v, static_cast<unsigned char>(255 - v),
+                       static_cast<unsigned char>(v * 3)};
+        RZSetKWPixMapPixel(map, i % width, i / width, c.data());
+    }
     return map;
 }
 
@@ -65,40 +59,9 @@ struct Want {
     Colour colour{};
     int tolerance = 0;
 };
-inline Want Kept(int tolerance = 0) {
-    return {Want::Kept, {}, tolerance};
-}
-inline Want Any() {
-    return {Want::Any, {}, 0};
-}
-inline Want Is(Colour c, int tolerance = 0) {
-    return {Want::Is, c, tolerance};
-}
-
-inline ::testing::AssertionResult Matches(KWPixMap** after, KWPixMap** before,
-                                          const std::function<Want(int x, int y)>& want) {
-    const int width = int(RZGetKWPixMapWidth(after)), height = int(RZGetKWPixMapHeight(after));
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            const Want w = want(x, y);
-            if (w.kind == Want::Any) continue;
-            const Colour expected = w.kind == Want::Kept ? rztest::Pixel(before, x, y) : w.colour;
-            const Colour got = rztest::Pixel(after, x, y);
-            for (int i = 0; i < 4; ++i)
-                if (std::abs(got[i] - expected[i]) > w.tolerance)
-                    return ::testing::AssertionFailure()
-                           << "pixel (" << x << ", " << y << ") is " << int(got[0]) << ","
-                           << int(got[1]) << "," << int(got[2]) << "," << int(got[3])
-                           << (w.kind == Want::Kept ? ", was " : ", want ") << int(expected[0])
-                           << "," << int(expected[1]) << "," << int(expected[2]) << ","
-                           << int(expected[3]);
-        }
-    return ::testing::AssertionSuccess();
-}
-
-inline Want Unchanged(int, int) {
-    return Kept();
-}
+inline constexpr auto Kept = [](int tolerance = 0) { return Want{Want::Kept, {}, tolerance}; };
+inline constexpr auto Any = [] { return Want{Want::Any, {}, 0}; };
+inline constexpr auto Is = [](Colour c, int tolerance = 0) { return Want{Want::Is, c, tolerance}; };
 
 // A patterned target and a copy of it as it was, for pixel-by-pixel checks.
 class Scene {
@@ -107,11 +70,27 @@ public:
         : target_(Patterned(width, height, type)), before_(CopyOf(target_())) {}
     KWPixMap** Target() { return target_(); }
     Colour Before(int x, int y) { return rztest::Pixel(before_(), x, y); }
-    ::testing::AssertionResult Check(const std::function<Want(int x, int y)>& want) {
-        return Matches(target_(), before_(), want);
+    // Every pixel as want(x, y) says; by default, each as it was.
+    ::testing::AssertionResult Check(const std::function<Want(int x, int y)>& want = [](int, int) {
+        return Kept();
+    }) {
+        const int width = int(RZGetKWPixMapWidth(Target()));
+        const int height = int(RZGetKWPixMapHeight(Target()));
+        for (int i = 0; i < width * height; ++i) {
+            const int x = i % width, y = i / width;
+            const Want w = want(x, y);
+            const Colour expected = w.kind == Want::Kept ? Before(x, y) : w.colour;
+            const Colour got = rztest::Pixel(Target(), x, y);
+            for (int k = 0; k < 4 && w.kind != Want::Any; ++k)
+                if (std::abs(got[k] - expected[k]) > w.tolerance)
+                    return ::testing::AssertionFailure()
+                           << "pixel (" << x << ", " << y << ") is "
+                           << ::testing::PrintToString(got)
+                           << (w.kind == Want::Kept ? ", was " : ", want ")
+                           << ::testing::PrintToString(expected);
+        }
+        return ::testing::AssertionSuccess();
     }
-    // The target as it was before any draw.
-    void Reset() { target_ = PixMapHandleGuard(CopyOf(before_())); }
 
 private:
     PixMapHandleGuard target_, before_;

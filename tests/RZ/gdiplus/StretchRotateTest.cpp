@@ -3,13 +3,9 @@
 // hostile arguments, and failures that leave the target as it was.
 #include <algorithm>
 #include <climits>
-#include <cmath>
-#include <limits>
-#include <map>
 #include <numbers>
 
 #include "RenderTesting.h"
-#include "support/LeakCheck.h"
 
 namespace {
 
@@ -22,9 +18,7 @@ const int kBlendTolerance = kOwnGdiPlus ? 1 : 2;
 
 // Wine's GDI+ draws into palette DIB sections through a palette mapping that
 // moves grey levels by a few steps, in the whole box it draws.
-int Slack(int targetType) {
-    return !kOwnGdiPlus && targetType == PixelTypeGrey ? 8 : 0;
-}
+const auto Slack = [](int type) { return !kOwnGdiPlus && type == PixelTypeGrey ? 8 : 0; };
 
 short Stretch(KWPixMap** s, KWPixMap** t, KWRect sr, KWRect tr, int useAlpha = 0) {
     return RZStretchKWPixMap(s, t, &sr, &tr, useAlpha);
@@ -161,54 +155,37 @@ TEST(Stretch, OpaqueDrawsResampleAlphaAndBlendedDrawsFollowSourceOver) {
                    ? Is(SourceOver(over, blended.Before(x, y)), kBlendTolerance)
                    : Kept();
     }));
+    // Nothing over transparent black leaves transparent black.
+    PixMapHandleGuard clear(Uniform(3, 3, 0, {0, 255, 255, 255})), none(Uniform(3, 3, 0, {}));
+    ASSERT_EQ(Stretch(clear(), none(), {0, 0, 3, 3}, {0, 0, 3, 3}, 1), 0);
+    EXPECT_EQ(rztest::Pixel(none(), 1, 1), (Colour{0, 0, 0, 0}));
 }
 
-TEST(Rotate, QuarterTurnsAndMirrorsLandWhereTheCornersSay) {
-    const int w = 7, h = 5, X = 15, Y = 15;
-    PixMapHandleGuard source(Patterned(w, h, 0));
-    for (int quarter = 0; quarter < 4; ++quarter)
-        for (bool mirror : {false, true}) {
-            // Exact placement of reversed axes is ours alone.
-            if (!kOwnGdiPlus && (quarter != 0 || mirror)) continue;
-            SCOPED_TRACE(testing::Message() << "quarter " << quarter << ", mirror " << mirror);
-            const int c = quarter % 2 ? 0 : 1 - quarter, s = quarter % 2 ? 2 - quarter : 0;
-            Scene scene(30, 30, 1);
-            ASSERT_EQ(
-                Rotate(source(), scene.Target(), {0, 0, h, w}, X, Y, quarter * kPi / 2, mirror), 0);
-            // World (u, v) lands at (u m11 + v m21 + dx, u m12 + v m22 + dy).
-            const int m11 = mirror ? -c : c, m12 = mirror ? s : -s;
-            const int dx = mirror ? X + w * c - h * s : X - h * s;
-            const int dy = mirror ? Y - w * s - h * c : Y - h * c;
-            std::map<std::pair<int, int>, Colour> landed;
-            for (int j = 0; j < h; ++j)
-                for (int i = 0; i < w; ++i) {
-                    const double u = i + 0.5, v = j + 0.5;
-                    landed[{int(std::floor(u * m11 + v * s + dx)),
-                            int(std::floor(u * m12 + v * c + dy))}] = rztest::Pixel(source(), i, j);
-                }
-            EXPECT_TRUE(scene.Check([&](int x, int y) {
-                const auto found = landed.find({x, y});
-                return found == landed.end() ? Kept() : Is(found->second);
-            }));
-        }
-}
-
-// A uniform source turned by 30 degrees: pixels inside the turned rectangle
-// take its colour, pixels outside keep theirs, in every mode.
-TEST(Rotate, CoveredPixelsTakeTheColourAndUncoveredOnesKeepTheirs) {
-    // A rectangle below the source's top row, turned into each quadrant in turn.
+// Turns by quarters and by 30 degrees into each quadrant: quarter turns move
+// every pixel of a patterned source exactly; otherwise pixels inside the
+// turned rectangle take a uniform source's colour, pixels outside keep
+// theirs, in every mode.
+TEST(Rotate, TurnedPixelsLandWhereTheCornersSay) {
+    // A rectangle below the source's top row.
     const int w = 12, h = 8, X = 15, Y = 15;
-    PixMapHandleGuard source(Uniform(w, h + 1, 0, Level(0, 255)));
-    for (double angle : {kPi / 6, 2 * kPi / 3, 7 * kPi / 6, 5 * kPi / 3})
+    PixMapHandleGuard patterned(Patterned(w, h + 1, 0));
+    PixMapHandleGuard uniform(Uniform(w, h + 1, 0, Level(0, 255)));
+    for (int turn = 0; turn < 8; ++turn)
         for (int to : {0, 1, 3})
             for (bool mirror : {false, true})
                 for (int useAlpha : {0, 1}) {
+                    // Quarter turns are checked opaque into one type; their
+                    // exact placement along reversed axes is ours alone.
+                    const bool quarter = turn < 4;
+                    if (quarter && (to != 1 || useAlpha || (!kOwnGdiPlus && (turn || mirror))))
+                        continue;
+                    const double angle = kPi / 2 * (turn % 4) + (quarter ? 0 : kPi / 6);
                     SCOPED_TRACE(testing::Message() << angle << ", " << to << ", mirror " << mirror
                                                     << ", alpha " << useAlpha);
                     const double c = std::cos(angle), s = std::sin(angle);
                     Scene scene(30, 30, to);
-                    ASSERT_EQ(Rotate(source(), scene.Target(), {1, 0, h + 1, w}, X, Y, angle,
-                                     mirror, useAlpha),
+                    ASSERT_EQ(Rotate(quarter ? patterned() : uniform(), scene.Target(),
+                                     {1, 0, h + 1, w}, X, Y, angle, mirror, useAlpha),
                               0);
                     // Back through the world transform the rotation sets up:
                     // its offsets are the top corner rounded to whole pixels.
@@ -221,6 +198,10 @@ TEST(Rotate, CoveredPixelsTakeTheColourAndUncoveredOnesKeepTheirs) {
                         const double px = x + 0.5 - dx, py = y + 0.5 - dy;
                         const double u = (mirror ? -c : c) * px - (mirror ? -s : s) * py,
                                      v = s * px + c * py;
+                        const bool inside = u > 0 && u < w && v > 0 && v < h;
+                        if (quarter)
+                            return inside ? Is(rztest::Pixel(patterned(), int(u), int(v) + 1))
+                                          : Kept();
                         // Ours fills exactly the pixels whose centre the turned
                         // rectangle covers; the real one is held to a band of 2.
                         const double band = kOwnGdiPlus ? 0.01 : 2;
@@ -287,7 +268,6 @@ TEST(StretchRotate, HostileArgumentsGiveACodeAndChangeNothing) {
     KWPixMap *noRecord = nullptr, **s = source(), **t = scene.Target(), **o = oddScene.Target();
     const PixMapHandleGuard oddBefore(CopyOf(o));
     const KWRect all{0, 0, 6, 6}, small{0, 0, 3, 3}, huge{INT_MIN, INT_MIN, INT_MAX, INT_MAX};
-    const double inf = std::numeric_limits<double>::infinity();
     constexpr short F = RZErrFailed;
     // clang-format off
     const struct { short result, alternative; std::function<short()> run; } cases[] = {
@@ -304,12 +284,9 @@ TEST(StretchRotate, HostileArgumentsGiveACodeAndChangeNothing) {
         {F, F, [&] { return RZRotateKWPixMap(s, t, nullptr, 0, 0, 1, false, 0); }},
         {F, F, [&] { return RZRotateKWPixMap_OldParList(s, t, 0, false, nullptr, 0, 0); }},
         {F, F, [&] { return Rotate(s, t, all, 3, 3, std::nan("")); }},
-        {F, F, [&] { return Rotate(s, t, all, 3, 3, inf); }},
-        {F, F, [&] { return Rotate(s, t, all, 3, 3, -inf, true, 1); }},
+        {F, F, [&] { return Rotate(s, t, all, 3, 3, -HUGE_VAL, true, 1); }},
         {0, 0, [&] { return Rotate(&noRecord, t, all, 3, 3, 1); }},
         {F, F, [&] { return Rotate(s, &noRecord, all, 3, 3, 1); }},
-        {F, F, [&] { return Rotate(odd(), t, all, 3, 3, 1); }},
-        {F, F, [&] { return Rotate(s, o, all, 3, 3, 1); }},
         {0, 0, [&] { return Rotate(s, t, {6, 6, 3, 3}, 3, 3, 1); }},       // reversed
         {0, 0, [&] { return Rotate(s, t, all, INT_MAX, INT_MIN, 1e300); }}, // far away
         {0, F, [&] { return Rotate(s, t, huge, INT_MIN, INT_MAX, 2); }},
@@ -319,21 +296,19 @@ TEST(StretchRotate, HostileArgumentsGiveACodeAndChangeNothing) {
         const short result = cases[i].run();
         EXPECT_TRUE(result == cases[i].result || result == cases[i].alternative)
             << i << ": " << result;
-        if (cases[i].result == cases[i].alternative) {
-            EXPECT_TRUE(scene.Check(Unchanged)) << i;
-        }
+        EXPECT_TRUE(cases[i].result != cases[i].alternative || scene.Check()) << i;
         EXPECT_TRUE(rztest::SameBlock(o, oddBefore())) << i;
     }
 }
 
-// Every mode with each root-library allocation, and each GDI and GDI+
-// creation, failing in turn: RZErrFailed, the target as it was, nothing left.
+// Every mode with each GDI and GDI+ creation failing in turn: RZErrFailed,
+// the target as it was, nothing left. (Allocation failures are swept for
+// every export in one table.)
 TEST(StretchRotate, FailuresLeaveTheTargetAsItWasAndNothingBehind) {
-    // source and target types, useAlpha, rotated; root-library blocks (the
-    // section's header, when there is a section)
-    const int cases[][5] = {{0, 1, 0, 0, 1}, {3, 0, 0, 0, 0}, {1, 0, 1, 0, 0}, {0, 3, 0, 0, 1},
-                            {0, 2, 1, 0, 1}, {0, 0, 0, 1, 1}, {2, 1, 1, 1, 0}, {1, 3, 0, 1, 1}};
-    for (const auto& [from, to, useAlpha, rotate, allocations] : cases) {
+    // source and target types, useAlpha, rotated
+    const int cases[][4] = {{0, 1, 0, 0}, {3, 0, 0, 0}, {1, 0, 1, 0}, {0, 3, 0, 0},
+                            {0, 2, 1, 0}, {0, 0, 0, 1}, {2, 1, 1, 1}, {1, 3, 0, 1}};
+    for (const auto& [from, to, useAlpha, rotate] : cases) {
         SCOPED_TRACE(testing::Message() << from << " to " << to << (rotate ? ", rotated" : ""));
         PixMapHandleGuard source(Patterned(5, 4, from));
         Scene scene(9, 9, to);
@@ -343,14 +318,11 @@ TEST(StretchRotate, FailuresLeaveTheTargetAsItWasAndNothingBehind) {
                 rotate ? Rotate(source(), scene.Target(), {0, 0, 4, 5}, 2, 7, 0.5, false, useAlpha)
                        : Stretch(source(), scene.Target(), {0, 0, 4, 5}, {1, 1, 8, 9}, useAlpha);
         };
-        auto failed = [&](int) {
+        const int creations = SweepCreationFailures(run, [&](int) {
             EXPECT_EQ(result, RZErrFailed);
-            EXPECT_TRUE(scene.Check(Unchanged));
-        };
-        EXPECT_EQ(rztest::SweepAllocationFailures(run, failed), allocations);
-        EXPECT_EQ(result, 0);
-        scene.Reset();
-        EXPECT_TRUE(SweepCreationFailures(run, failed) > 3 || !kOwnGdiPlus);
+            EXPECT_TRUE(scene.Check());
+        });
+        EXPECT_TRUE(result == 0 && (creations > 3 || !kOwnGdiPlus));
     }
 }
 
