@@ -164,7 +164,7 @@ TEST(ResamplerReference, FiltersTurnedScaledAndTiledThroughSelections) {
         for (const Selection& s : kSelections)
             for (auto compositing : {CompositingModeSourceCopy, CompositingModeSourceOver}) {
                 // Opaque colour replaces the target in either mode; blending
-                // translucent colour is the platform tests' concern.
+                // translucent colour is the blended drawing tests' concern.
                 if (s.from[3] >= 0 && compositing == CompositingModeSourceOver) continue;
                 SCOPED_TRACE(testing::Message()
                              << "mode " << c.mode << ", " << c.degrees << " degrees, selection "
