@@ -16,7 +16,9 @@ KWException::KWException(const KWException& other) = default;
 KWException& KWException::operator=(const KWException& other) = default;
 KWException::~KWException() = default;
 
-const char* KWException::Name() const { return "KW::KWException"; }
+const char* KWException::Name() const {
+    return "KW::KWException";
+}
 
 void KWException::Report(OChannel& channel) const {
     char line[512];
@@ -25,10 +27,20 @@ void KWException::Report(OChannel& channel) const {
     channel.WriteText(line);
 }
 
-const char* GeneralException::Name() const { return "KW::GeneralException"; }
-const char* LogicErrorException::Name() const { return "KW::LogicErrorException"; }
-const char* PreconditionException::Name() const { return "KW::PreconditionException"; }
-const char* IllegalArgumentException::Name() const { return "KW::IllegalArgumentException"; }
-const char* OutOfMemoryException::Name() const { return "KW::OutOfMemoryException"; }
+const char* GeneralException::Name() const {
+    return "KW::GeneralException";
+}
+const char* LogicErrorException::Name() const {
+    return "KW::LogicErrorException";
+}
+const char* PreconditionException::Name() const {
+    return "KW::PreconditionException";
+}
+const char* IllegalArgumentException::Name() const {
+    return "KW::IllegalArgumentException";
+}
+const char* OutOfMemoryException::Name() const {
+    return "KW::OutOfMemoryException";
+}
 
 } // namespace KW

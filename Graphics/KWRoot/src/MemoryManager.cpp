@@ -15,6 +15,8 @@ void* MemoryManager::Allocate(std::size_t size, ExceptionBehaviour behaviour, bo
     return block;
 }
 
-void MemoryManager::Free(void* block) { kwroot::FreeBlock(block); }
+void MemoryManager::Free(void* block) {
+    kwroot::FreeBlock(block);
+}
 
 } // namespace KW

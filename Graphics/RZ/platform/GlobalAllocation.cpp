@@ -15,17 +15,33 @@ void* AllocateOrThrow(std::size_t size) {
 
 } // namespace
 
-void* operator new(std::size_t size) { return AllocateOrThrow(size); }
-void* operator new[](std::size_t size) { return AllocateOrThrow(size); }
+void* operator new(std::size_t size) {
+    return AllocateOrThrow(size);
+}
+void* operator new[](std::size_t size) {
+    return AllocateOrThrow(size);
+}
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
     return KW::MemoryManager::Allocate(size ? size : 1, KW::kReturnNullOnFailure, false);
 }
 void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
     return KW::MemoryManager::Allocate(size ? size : 1, KW::kReturnNullOnFailure, false);
 }
-void operator delete(void* block) noexcept { KW::MemoryManager::Free(block); }
-void operator delete[](void* block) noexcept { KW::MemoryManager::Free(block); }
-void operator delete(void* block, std::size_t) noexcept { KW::MemoryManager::Free(block); }
-void operator delete[](void* block, std::size_t) noexcept { KW::MemoryManager::Free(block); }
-void operator delete(void* block, const std::nothrow_t&) noexcept { KW::MemoryManager::Free(block); }
-void operator delete[](void* block, const std::nothrow_t&) noexcept { KW::MemoryManager::Free(block); }
+void operator delete(void* block) noexcept {
+    KW::MemoryManager::Free(block);
+}
+void operator delete[](void* block) noexcept {
+    KW::MemoryManager::Free(block);
+}
+void operator delete(void* block, std::size_t) noexcept {
+    KW::MemoryManager::Free(block);
+}
+void operator delete[](void* block, std::size_t) noexcept {
+    KW::MemoryManager::Free(block);
+}
+void operator delete(void* block, const std::nothrow_t&) noexcept {
+    KW::MemoryManager::Free(block);
+}
+void operator delete[](void* block, const std::nothrow_t&) noexcept {
+    KW::MemoryManager::Free(block);
+}

@@ -23,8 +23,7 @@ struct TVAManager {
     void (*init)(TVADescriptor* descriptor);
     // 2. Releases the elements and sets the array up for elements of
     //    elementSize bytes, growing by at least growBy. Negative on failure.
-    std::int16_t (*setUp)(TVADescriptor* descriptor, std::int16_t growBy,
-                          std::int16_t elementSize);
+    std::int16_t (*setUp)(TVADescriptor* descriptor, std::int16_t growBy, std::int16_t elementSize);
     // 3. Number of elements.
     std::int32_t (*count)(const TVADescriptor* descriptor);
     // 4. Appends count zero-filled elements; returns the index of the first,
