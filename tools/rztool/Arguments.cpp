@@ -177,4 +177,24 @@ std::pair<std::int64_t, std::int64_t> TargetSize(const KWRect& rect,
             std::max<std::int64_t>(1, std::llround(height))};
 }
 
+KWRect SourceRect(KWPixMap** map, const std::optional<std::string>& rect) {
+    KWRect r{};
+    RZGetKWPixMapBounds(map, &r);
+    if (rect) r = ParseRect(*rect);
+    if (r.left >= r.right || r.top >= r.bottom) throw UsageError("the source rectangle is empty");
+    return r;
+}
+
+std::string Choice(const char* name, const std::optional<std::string>& value,
+                   std::initializer_list<std::string_view> choices, std::string_view fallback) {
+    const std::string chosen = value.value_or(std::string(fallback));
+    std::string listed;
+    for (std::size_t i = 0; i < choices.size(); ++i) {
+        const std::string_view choice = choices.begin()[i];
+        if (choice == chosen) return chosen;
+        listed += (i == 0 ? "" : i + 1 == choices.size() ? " or " : ", ") + std::string(choice);
+    }
+    throw UsageError(std::string("--") + name + " takes " + listed + ", not '" + chosen + "'");
+}
+
 } // namespace rztool

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <initializer_list>
 #include <map>
 #include <optional>
 #include <string>
@@ -41,6 +42,13 @@ private:
 
 // "LEFT,TOP,RIGHT,BOTTOM" (the order of RZInitRect), as a KWRect.
 KWRect ParseRect(std::string_view text);
+// The part of map a command works on: --rect when given, else the whole map.
+// Throws a usage error when it is empty.
+KWRect SourceRect(KWPixMap** map, const std::optional<std::string>& rect);
+// The value of --name, or fallback without one; throws a usage error
+// listing the choices when the value is not one of them.
+std::string Choice(const char* name, const std::optional<std::string>& value,
+                   std::initializer_list<std::string_view> choices, std::string_view fallback);
 // "R,G,B" or "R,G,B,A" in decimal, or "#RRGGBB" / "#RRGGBBAA"; alpha defaults
 // to 255. Returned as a colour value: alpha, red, green, blue.
 std::array<unsigned char, 4> ParseColour(std::string_view text);

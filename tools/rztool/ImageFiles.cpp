@@ -37,11 +37,9 @@ void RefuseTooLarge(const BmpDib& bmp, const std::string& label) {
 }
 
 FileFormat FormatOfName(const std::string& name, const std::optional<std::string>& format) {
-    if (format) {
-        if (*format == "bmp") return FileFormat::kBmp;
-        if (*format == "png") return FileFormat::kPng;
-        throw UsageError("--format takes bmp or png, not '" + *format + "'");
-    }
+    if (format)
+        return Choice("format", format, {"bmp", "png"}, "") == "png" ? FileFormat::kPng
+                                                                     : FileFormat::kBmp;
     std::string extension = std::filesystem::path(name).extension().string();
     std::transform(extension.begin(), extension.end(), extension.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });

@@ -14,23 +14,15 @@ namespace rztool {
 
 namespace {
 
-bool ParseYesNo(const std::optional<std::string>& text, const char* option) {
-    if (!text || *text == "no") return false;
-    if (*text == "yes") return true;
-    throw UsageError(std::string("--") + option + " takes yes or no, not '" + *text + "'");
-}
-
 int RunConvert(Arguments& arguments) {
     const auto inputName = arguments.TakePositional();
     const auto bitsText = arguments.TakeOption("bits");
-    const bool dither = ParseYesNo(arguments.TakeOption("dither"), "dither");
+    const bool dither =
+        Choice("dither", arguments.TakeOption("dither"), {"yes", "no"}, "no") == "yes";
     const auto paletteText = arguments.TakeOption("palette");
-    const std::string bits = bitsText.value_or("8");
-    if (bits != "1" && bits != "4" && bits != "8" && bits != "24")
-        throw UsageError("--bits takes 1, 4, 8 or 24, not '" + bits + "'");
-    const std::string palette = paletteText.value_or("popularity");
-    if (palette != "popularity" && palette != "standard")
-        throw UsageError("--palette takes popularity or standard, not '" + palette + "'");
+    const std::string bits = Choice("bits", bitsText, {"1", "4", "8", "24"}, "8");
+    const std::string palette =
+        Choice("palette", paletteText, {"popularity", "standard"}, "popularity");
     const OutputTarget output = OutputFor(arguments, "convert-" + bits);
     arguments.RequireAllTaken();
     InputImage input = LoadInput(inputName);

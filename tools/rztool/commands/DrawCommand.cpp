@@ -23,24 +23,16 @@ int RunDraw(Arguments& arguments) {
     const auto paletteText = arguments.TakeOption("palette");
     const bool dither = arguments.TakeFlag("dither");
     const bool alpha = arguments.TakeFlag("alpha");
-    const std::string depth = depthText.value_or("8");
-    if (depth != "1" && depth != "4" && depth != "8" && depth != "16" && depth != "24" &&
-        depth != "32")
-        throw UsageError("--depth takes 1, 4, 8, 16, 24 or 32, not '" + depth + "'");
-    const std::string palette = paletteText.value_or("popularity");
-    if (palette != "popularity" && palette != "standard")
-        throw UsageError("--palette takes popularity or standard, not '" + palette + "'");
+    const std::string depth = Choice("depth", depthText, {"1", "4", "8", "16", "24", "32"}, "8");
+    const std::string palette =
+        Choice("palette", paletteText, {"popularity", "standard"}, "popularity");
     const OutputTarget output = OutputFor(arguments, "draw-" + depth);
     arguments.RequireAllTaken();
     InputImage input = LoadInput(inputName);
     if (sizeText && scaleText) throw UsageError("give --size or --scale, not both");
 
     KWPixMap** map = input.map.get();
-    KWRect rect{};
-    RZGetKWPixMapBounds(map, &rect);
-    if (rectText) rect = ParseRect(*rectText);
-    if (rect.left >= rect.right || rect.top >= rect.bottom)
-        throw UsageError("the source rectangle is empty");
+    const KWRect rect = SourceRect(map, rectText);
     const auto size = TargetSize(rect, sizeText, scaleText);
     // Only the library's own reduction, for devices of 8 bits or fewer
     // without blending, uses a palette and diffuses errors.

@@ -23,11 +23,7 @@ int RunStretch(Arguments& arguments) {
         throw UsageError("give either --size WIDTHxHEIGHT or --scale F");
 
     KWPixMap** source = input.map.get();
-    KWRect rect{};
-    RZGetKWPixMapBounds(source, &rect);
-    if (rectText) rect = ParseRect(*rectText);
-    if (rect.left >= rect.right || rect.top >= rect.bottom)
-        throw UsageError("the source rectangle is empty");
+    const KWRect rect = SourceRect(source, rectText);
     const auto size = TargetSize(rect, sizeText, scaleText);
     OwnedPixMap target = NewMapLike(source, size.first, size.second);
     if (alpha) FillCheckerboard(target.get());
