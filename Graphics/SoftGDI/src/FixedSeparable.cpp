@@ -199,11 +199,9 @@ void ExtendRow(const std::uint8_t* pixels, int width, int lo, int hi, const Edge
 SOFTGDI_SSE41 bool Separable(const ResampleSource& source, const AffineMap& map,
                              const ResampleOptions& options, int clipWidth, int clipHeight,
                              ResampleSink& sink) {
-    const Kernel kx = KernelFor(options, std::fabs(map.a), source.width);
-    const Kernel ky = KernelFor(options, std::fabs(map.d), source.height);
     AxisPlan px, py;
-    if (!PlanAxis(map.a, map.e, source.width, clipWidth, kx, &px) ||
-        !PlanAxis(map.d, map.f, source.height, clipHeight, ky, &py))
+    int ringSize = 0;
+    if (!PlanSeparable(source, map, options, clipWidth, clipHeight, &px, &py, &ringSize))
         return false;
     if (px.begin >= px.end || py.begin >= py.end) return true;
     FixedAxis fx, fy;
@@ -213,7 +211,6 @@ SOFTGDI_SSE41 bool Separable(const ResampleSource& source, const AffineMap& map,
     const int extWidth = px.hi - px.lo + 1;
     const int outWidth = px.end - px.begin;
     const int paddedWidth = (outWidth + 3) / 4 * 4;
-    const int ringSize = ky.maxTaps;
     std::vector<std::uint8_t> ext;
     std::vector<std::int16_t> ring;
     std::vector<long long> ringKey;

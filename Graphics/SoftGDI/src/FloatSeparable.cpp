@@ -55,17 +55,14 @@ void LoadRow(const std::uint8_t* pixels, const int* columnOf, int count,
 bool ResampleSeparableFloat(const ResampleSource& source, const AffineMap& map,
                             const ResampleOptions& options, int clipWidth, int clipHeight,
                             ResampleSink& sink) {
-    const Kernel kx = KernelFor(options, std::fabs(map.a), source.width);
-    const Kernel ky = KernelFor(options, std::fabs(map.d), source.height);
     AxisPlan px, py;
-    if (!PlanAxis(map.a, map.e, source.width, clipWidth, kx, &px) ||
-        !PlanAxis(map.d, map.f, source.height, clipHeight, ky, &py))
+    int ringSize = 0;
+    if (!PlanSeparable(source, map, options, clipWidth, clipHeight, &px, &py, &ringSize))
         return false;
     if (px.begin >= px.end || py.begin >= py.end) return true;
 
     const int extWidth = px.hi - px.lo + 1;
     const int outWidth = px.end - px.begin;
-    const int ringSize = ky.maxTaps;
     std::vector<int> columnOf;
     std::vector<float> ext, ring, out;
     std::vector<long long> ringKey;

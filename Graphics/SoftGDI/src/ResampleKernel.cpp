@@ -112,6 +112,16 @@ bool PlanAxis(double scale, double offset, int n, int clip, const Kernel& k, Axi
     return true;
 }
 
+bool PlanSeparable(const ResampleSource& source, const AffineMap& map,
+                   const ResampleOptions& options, int clipWidth, int clipHeight, AxisPlan* px,
+                   AxisPlan* py, int* rowTaps) {
+    const Kernel kx = KernelFor(options, std::fabs(map.a), source.width);
+    const Kernel ky = KernelFor(options, std::fabs(map.d), source.height);
+    *rowTaps = ky.maxTaps;
+    return PlanAxis(map.a, map.e, source.width, clipWidth, kx, px) &&
+           PlanAxis(map.d, map.f, source.height, clipHeight, ky, py);
+}
+
 Span InsideSpan(double u0, double iux, double v0, double ivx, double w, double h, int clipWidth) {
     // Solve 0 <= u < w and 0 <= v < h for x, widen by one and then trim with
     // the exact test.

@@ -60,6 +60,13 @@ struct AxisPlan {
 // pixels [0, clip). False when out of memory.
 bool PlanAxis(double scale, double offset, int n, int clip, const Kernel& k, AxisPlan* plan);
 
+// Both axes of a separable draw of source under map into [0, clipWidth) x
+// [0, clipHeight); rowTaps is the most source rows one device row takes.
+// False when out of memory.
+bool PlanSeparable(const ResampleSource& source, const AffineMap& map,
+                   const ResampleOptions& options, int clipWidth, int clipHeight, AxisPlan* px,
+                   AxisPlan* py, int* rowTaps);
+
 // A run of device pixels or rows [begin, end); empty when begin >= end.
 struct Span {
     int begin = 0, end = 0;
