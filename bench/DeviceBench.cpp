@@ -7,6 +7,7 @@
 #include <cstring>
 #include <random>
 
+#include "GdiPlusSession.h"
 #include "KWRoot/Memory.h"
 #include "RZ/KWPixMap"
 #include "RZ/platform/WindowsImaging.h"
@@ -16,12 +17,7 @@ namespace {
 
 constexpr int kSide = 4096;
 
-struct GdiPlusSession {
-    GdiPlusSession() { Gdiplus::GdiplusStartup(&token, &input, nullptr); }
-    ~GdiPlusSession() { Gdiplus::GdiplusShutdown(token); }
-    Gdiplus::GdiplusStartupInput input;
-    ULONG_PTR token = 0;
-} const gdiPlus;
+const rzbench::GdiPlusSession gdiPlus;
 
 KWPixMap** Source() {
     static KWPixMap** map = [] {

@@ -11,6 +11,7 @@
 #include <random>
 #include <vector>
 
+#include "GdiPlusSession.h"
 #include "RZ/KWPixMap"
 #include "RZ/platform/WindowsImaging.h"
 
@@ -18,13 +19,7 @@ namespace {
 
 constexpr int kSource = 4096;
 
-// The host starts GDI+ before drawing; this program is the host.
-struct GdiPlusSession {
-    GdiPlusSession() { Gdiplus::GdiplusStartup(&token, &input, nullptr); }
-    ~GdiPlusSession() { Gdiplus::GdiplusShutdown(token); }
-    Gdiplus::GdiplusStartupInput input;
-    ULONG_PTR token = 0;
-} const gdiPlus;
+const rzbench::GdiPlusSession gdiPlus;
 
 struct Map {
     explicit Map(int width, int height = -1)

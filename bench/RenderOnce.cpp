@@ -12,6 +12,7 @@
 #include <numbers>
 #include <random>
 
+#include "GdiPlusSession.h"
 #include "RZ/KWPixMap"
 #include "RZ/platform/WindowsImaging.h"
 
@@ -44,9 +45,7 @@ int main(int argc, char** argv) {
     const int repeats = argc > 5 ? std::atoi(argv[5]) : 1;
     if (size <= 0 || repeats <= 0) return 2;
 
-    Gdiplus::GdiplusStartupInput input;
-    ULONG_PTR token = 0;
-    Gdiplus::GdiplusStartup(&token, &input, nullptr);
+    const rzbench::GdiPlusSession session; // outlives the maps below
     {
         Map source(size, size);
         std::mt19937 random(1);
@@ -74,6 +73,5 @@ int main(int argc, char** argv) {
             std::printf("%.1f ms%s\n", CpuMilliseconds() - start, result != 0 ? " (failed)" : "");
         }
     }
-    Gdiplus::GdiplusShutdown(token);
     return 0;
 }
