@@ -3,6 +3,7 @@
 // kind libpng writes read back as the pixels they hold.
 #include <filesystem>
 #include <random>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -97,44 +98,36 @@ TEST(ImageFiles, PngFilesOfEveryKindReadAsTheirPixels) {
     std::uint16_t grey16[6], rgba16[24];
     for (int i = 0; i < 6; ++i) grey16[i] = std::uint16_t(257 * grey[i]);
     for (int i = 0; i < 24; ++i) rgba16[i] = std::uint16_t(i % 4 == 3 ? 65535 : 257 * rgba[i]);
-
-    struct Case {
+    unsigned char mapped[24];
+    for (int i = 0; i < 6; ++i) std::memcpy(mapped + 4 * i, rgbaMap + 4 * indices[i], 4);
+    // Each pixel's alpha, red, green and blue: one of the pixel's samples (by
+    // its offset), or '-' for 0 and '+' for 255.
+    const struct {
         const char* kind;
         std::vector<unsigned char> file;
         KWPixelType type;
-        Colour (*expected)(int i, const unsigned char* samples);
+        int stride;
+        const char* argb;
         const unsigned char* samples;
-    };
-    const auto levels = [](int i, const unsigned char* s) { return Colour{0, s[i], s[i], s[i]}; };
-    const auto greyA = [](int i, const unsigned char* s) {
-        return Colour{s[2 * i + 1], s[2 * i], s[2 * i], s[2 * i]};
-    };
-    const auto opaque = [](int i, const unsigned char* s) {
-        return Colour{255, s[3 * i], s[3 * i + 1], s[3 * i + 2]};
-    };
-    const auto withAlpha = [](int i, const unsigned char* s) {
-        return Colour{s[4 * i + 3], s[4 * i], s[4 * i + 1], s[4 * i + 2]};
-    };
-    const auto opaqueRgba = [](int i, const unsigned char* s) {
-        return Colour{255, s[4 * i], s[4 * i + 1], s[4 * i + 2]};
-    };
-    unsigned char mapped[24];
-    for (int i = 0; i < 6; ++i) std::memcpy(mapped + 4 * i, rgbaMap + 4 * indices[i], 4);
-    const Case cases[] = {
-        {"grey", LibpngFile(PNG_FORMAT_GRAY, grey), PixelTypeGrey, levels, grey},
-        {"grey + alpha", LibpngFile(PNG_FORMAT_GA, greyAlpha), PixelTypeARGB, greyA, greyAlpha},
-        {"RGB", LibpngFile(PNG_FORMAT_RGB, rgb), PixelTypeARGB, opaque, rgb},
-        {"RGBA", LibpngFile(PNG_FORMAT_RGBA, rgba), PixelTypeARGB, withAlpha, rgba},
+    } cases[] = {
+        {"grey", LibpngFile(PNG_FORMAT_GRAY, grey), PixelTypeGrey, 1, "-000", grey},
+        {"grey + alpha", LibpngFile(PNG_FORMAT_GA, greyAlpha), PixelTypeARGB, 2, "1000", greyAlpha},
+        {"RGB", LibpngFile(PNG_FORMAT_RGB, rgb), PixelTypeARGB, 3, "+012", rgb},
+        {"RGBA", LibpngFile(PNG_FORMAT_RGBA, rgba), PixelTypeARGB, 4, "3012", rgba},
         {"palette with alpha", LibpngFile(PNG_FORMAT_RGBA_COLORMAP, indices, rgbaMap),
-         PixelTypeARGB, withAlpha, mapped},
-        {"16-bit grey", LibpngFile(PNG_FORMAT_LINEAR_Y, grey16), PixelTypeGrey, levels, grey},
-        {"16-bit RGBA", LibpngFile(PNG_FORMAT_LINEAR_RGB_ALPHA, rgba16), PixelTypeARGB, opaqueRgba,
+         PixelTypeARGB, 4, "3012", mapped},
+        {"16-bit grey", LibpngFile(PNG_FORMAT_LINEAR_Y, grey16), PixelTypeGrey, 1, "-000", grey},
+        {"16-bit RGBA", LibpngFile(PNG_FORMAT_LINEAR_RGB_ALPHA, rgba16), PixelTypeARGB, 4, "+012",
          rgba}};
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         const OwnedPixMap map = rztool::DecodePng(c.file, c.kind);
         ASSERT_EQ(RZGetKWPixMapPixelType(map.get()), c.type) << c.kind;
-        std::vector<Colour> expected;
-        for (int i = 0; i < 6; ++i) expected.push_back(c.expected(i, c.samples));
+        std::vector<Colour> expected(6);
+        for (int i = 0; i < 24; ++i) {
+            const char at = c.argb[i % 4];
+            expected[i / 4][i % 4] =
+                at < '0' ? (at == '+') * 255 : c.samples[c.stride * (i / 4) + at - '0'];
+        }
         EXPECT_TRUE(PixelsOf(map.get()) == expected) << c.kind;
         EXPECT_EQ(RZGetKWPixMapHResolution(map.get()), 72u) << c.kind;
     }
@@ -147,23 +140,20 @@ TEST(ImageFiles, PngKeepsEveryMapTypeExactly) {
     OwnedPixMap translucent(RZCreateKWPixMap(61, 7, 300, 96, PixelTypeARGB));
     std::mt19937 random(7);
     rztest::Randomise(translucent.get(), random);
-    struct Case {
-        KWPixMap** map;
-        int depth, colourType; // what the PNG header says
-    };
     const OwnedPixMap grey = rztool::ConvertByPixelSetter(image.get(), PixelTypeGrey);
     const OwnedPixMap bw = rztool::ConvertByPixelSetter(image.get(), PixelTypeBlackWhite);
-    const Case cases[] = {
+    // Each map with the depth and colour type its PNG header gives.
+    const std::tuple<KWPixMap**, int, int> cases[] = {
         {image.get(), 8, 2}, {translucent.get(), 8, 6}, {grey.get(), 8, 0}, {bw.get(), 1, 0}};
-    for (const Case& c : cases) {
-        const auto png = rztool::EncodePng(c.map);
-        EXPECT_EQ(png[24] * 10 + png[25], c.depth * 10 + c.colourType);
+    for (const auto& [map, depth, colourType] : cases) {
+        const auto png = rztool::EncodePng(map);
+        EXPECT_EQ(png[24] * 10 + png[25], depth * 10 + colourType);
         const OwnedPixMap back = rztool::DecodePng(png, "trip");
-        EXPECT_TRUE(rztest::Geometry(back.get()) == rztest::Geometry(c.map));
-        const auto before = rztool::ExportDIB(c.map), after = rztool::ExportDIB(back.get());
+        EXPECT_TRUE(rztest::Geometry(back.get()) == rztest::Geometry(map));
+        const auto before = rztool::ExportDIB(map), after = rztool::ExportDIB(back.get());
         EXPECT_TRUE(before.size() == after.size() &&
                     std::memcmp(before.data(), after.data(), before.size()) == 0)
-            << c.colourType;
+            << colourType;
     }
 }
 

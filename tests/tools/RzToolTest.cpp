@@ -125,14 +125,11 @@ TEST_F(RzToolTest, DemoWritesPicturesThatImportBack) {
     OwnedPixMap grey = Reimport("rztool-out/grey.bmp"), bw = Reimport("rztool-out/bw.bmp");
     ASSERT_EQ(RZGetKWPixMapPixelType(grey.get()) * 10 + RZGetKWPixMapPixelType(bw.get()), 32);
     int greyMismatches = 0, bitMismatches = 0;
-    for (int y = 0; y < 384; ++y) {
-        for (int x = 0; x < 512; ++x) {
-            const double luminance = Luminance(TestImagePixel(x, y));
-            const auto level = static_cast<unsigned char>(luminance);
-            greyMismatches +=
-                Pixel(grey.get(), x, y)[1] != int(Luminance({0, level, level, level}));
-            bitMismatches += Pixel(bw.get(), x, y)[1] != (luminance > 127.0 ? 255 : 0);
-        }
+    for (int x = 0, y = 0; y < 384; x = (x + 1) % 512, y += x == 0) {
+        const double luminance = Luminance(TestImagePixel(x, y));
+        const auto level = static_cast<unsigned char>(luminance);
+        greyMismatches += Pixel(grey.get(), x, y)[1] != int(Luminance({0, level, level, level}));
+        bitMismatches += Pixel(bw.get(), x, y)[1] != (luminance > 127.0 ? 255 : 0);
     }
     EXPECT_TRUE(greyMismatches == 0 && bitMismatches == 0)
         << greyMismatches << ", " << bitMismatches;
@@ -216,8 +213,9 @@ TEST_F(RzToolTest, RenderingCommandsPlaceThePicture) {
 }
 
 // Failures name the file and the system's reason, say "too large" when the
-// refusal is about size, and leave nothing behind.
-TEST_F(RzToolTest, BadFilesFailWithAMessage) {
+// refusal is about size, and leave nothing behind; bad arguments are usage
+// errors (exit code 2), and help and the version succeed.
+TEST_F(RzToolTest, BadFilesAndArgumentsFailWithAMessage) {
     ASSERT_EQ(Run("roundtrip -o good.bmp").first, 0);
     std::string good = Read(dir_ / "good.bmp"), wide = good;
     wide.replace(18, 4, "\x40\x9C\x00\x00", 4); // 40000 pixels wide
@@ -242,6 +240,17 @@ TEST_F(RzToolTest, BadFilesFailWithAMessage) {
         const auto [code, output] = Run(arguments);
         EXPECT_TRUE(code == 1 && Has(output, message)) << arguments << ": " << output;
     }
+    // No rectangle, one wider than the image, an empty one; a colour channel
+    // beyond 255, no colour; unknown options and too many files; two
+    // outputs; outputs of no known format.
+    for (const char* arguments :
+         {"frobnicate", "crop", "crop --rect 0,0,513,10", "crop --rect 10,10,10,20",
+          "fill --colour 256,0,0", "fill --colour", "info --frobnicate 1", "info a.bmp b.bmp",
+          "roundtrip a.bmp b.bmp -o c.bmp", "roundtrip -o x.jpg", "roundtrip --format gif"})
+        EXPECT_EQ(Run(arguments).first, 2) << arguments;
+    EXPECT_TRUE(Run("help").first == 0 && Run("crop --help").first == 0);
+    const auto version = Run("--version");
+    EXPECT_TRUE(version.first == 0 && Has(version.second, "rztool " RZTOOL_VERSION));
     EXPECT_FALSE(fs::exists(dir_ / "rztool-out" / "roundtrip.bmp") || fs::exists(dir_ / "missing"));
 }
 
@@ -272,20 +281,6 @@ TEST_F(RzToolTest, SurprisesGetOneWarningLine) {
                     output.find("warning:", first + 1) == std::string::npos)
             << arguments << ": " << output;
     }
-}
-
-TEST_F(RzToolTest, BadArgumentsAreUsageErrors) {
-    // No rectangle, one wider than the image, an empty one; a colour channel
-    // beyond 255, no colour; unknown options and too many files; two
-    // outputs; outputs of no known format.
-    for (const char* arguments :
-         {"frobnicate", "crop", "crop --rect 0,0,513,10", "crop --rect 10,10,10,20",
-          "fill --colour 256,0,0", "fill --colour", "info --frobnicate 1", "info a.bmp b.bmp",
-          "roundtrip a.bmp b.bmp -o c.bmp", "roundtrip -o x.jpg", "roundtrip --format gif"})
-        EXPECT_EQ(Run(arguments).first, 2) << arguments;
-    EXPECT_TRUE(Run("help").first == 0 && Run("crop --help").first == 0);
-    const auto version = Run("--version");
-    EXPECT_TRUE(version.first == 0 && Has(version.second, "rztool " RZTOOL_VERSION));
 }
 
 } // namespace

@@ -141,21 +141,6 @@ bool SamePalette(const RGBQUAD* a, const RGBQUAD* b, int n) {
 
 } // namespace
 
-TEST(ConvertBitmap, LayoutWorkedNumbers) {
-    const unsigned cases[][7] = {{32, 8, 7, 3, 1088, 24, 256}, {24, 4, 9, 2, 120, 16, 16},
-                                 {32, 1, 33, 4, 80, 32, 2},    {32, 24, 5, 5, 120, 80, 0},
-                                 {24, 8, 0, 3, 1064, 0, 256},  {24, 8, 3, 0, 1064, 0, 256}};
-    for (const auto& [sourceBits, targetBits, width, height, size, image, colours] : cases) {
-        Dib src = MakeDib(sourceBits, width, height, 1);
-        Converted out(targetBits, src, false, false);
-        ASSERT_TRUE(out.block);
-        EXPECT_EQ(out.size, size);
-        const BITMAPINFOHEADER expected =
-            rztest::DibHeader(width, height, targetBits, BI_RGB, colours, image);
-        EXPECT_EQ(std::memcmp(out.header(), &expected, 40), 0) << width << " x " << height;
-    }
-}
-
 TEST(ConvertBitmap, PopularityPaletteWorkedCases) {
     // Ten colours (blue, green, red) in ten cells, colour k on 10 + k pixels:
     // the most populated first, then standard entries 0 to 245. Black, the
@@ -213,13 +198,13 @@ TEST(ConvertBitmap, ConversionsMatchTheReferenceAndCarryTheDirection) {
     // The last column is an allocation made to fail, leaving every row
     // unconverted.
     const int cases[][7] = {
-        {32, 8, 23, 7, 1, 0, 0}, {1, 4, 20, 3, 1, 0, 0},  {24, 8, 31, 4, 1, 1, 0},
-        {32, 4, 17, 5, 1, 0, 0}, {8, 8, 16, 3, 1, 0, 0},  {24, 1, 40, 6, 1, 0, 0},
-        {32, 8, 9, 3, 0, 0, 0},  {4, 8, 11, 2, 1, 0, 0},  {32, 1, 6, 3, 1, 0, 0},
-        {24, 8, 9, 0, 1, 0, 0},  {24, 4, 5, 3, 1, 0, 0},  {32, 8, 9, 3, 1, 0, 5},
-        {24, 24, 9, 3, 1, 0, 0}, {32, 8, 64, 9, 1, 0, 0}, {8, 4, 13, 3, 1, 0, 0},
-        {24, 8, 7, 1, 1, 0, 0},  {32, 4, 7, 21, 1, 0, 0}, {24, 1, 6, 31, 1, 0, 0},
-        {8, 1, 12, 2, 0, 0, 0},  {32, 24, 9, 2, 0, 0, 0}};
+        {24, 8, 0, 3, 0, 0, 0},  {32, 8, 23, 7, 1, 0, 0}, {1, 4, 20, 3, 1, 0, 0},
+        {24, 8, 31, 4, 1, 1, 0}, {32, 4, 17, 5, 1, 0, 0}, {8, 8, 16, 3, 1, 0, 0},
+        {24, 1, 40, 6, 1, 0, 0}, {32, 8, 9, 3, 0, 0, 0},  {4, 8, 11, 2, 1, 0, 0},
+        {32, 1, 6, 3, 1, 0, 0},  {24, 8, 9, 0, 1, 0, 0},  {24, 4, 5, 3, 1, 0, 0},
+        {32, 8, 9, 3, 1, 0, 5},  {24, 24, 9, 3, 1, 0, 0}, {32, 8, 64, 9, 1, 0, 0},
+        {8, 4, 13, 3, 1, 0, 0},  {24, 8, 7, 1, 1, 0, 0},  {32, 4, 7, 21, 1, 0, 0},
+        {24, 1, 6, 31, 1, 0, 0}, {8, 1, 12, 2, 0, 0, 0},  {32, 24, 9, 2, 0, 0, 0}};
     const RGBQUAD* standard[] = {rz::color::kStandardPalette2.data(),
                                  rz::color::kStandardPalette16.data(), kStandardPalette256.data()};
     int next = 0; // direction of the next row; unknown before the first dithered conversion
@@ -233,6 +218,12 @@ TEST(ConvertBitmap, ConversionsMatchTheReferenceAndCarryTheDirection) {
         Converted out(targetBits, src, dither, standardAsked);
         KWRootFailAllocation(0);
         ASSERT_TRUE(out.block);
+        // The layout: the table, then whole-word rows.
+        const int colours = targetBits <= 8 ? 1 << targetBits : 0;
+        const int image = rztest::DibRowBytes(width, targetBits) * height;
+        const auto expected = rztest::DibHeader(width, height, targetBits, BI_RGB, colours, image);
+        EXPECT_TRUE(out.size == 40u + 4 * colours + image &&
+                    !std::memcmp(out.header(), &expected, 40));
         const bool popularity = targetBits == 8 && sourceBits > 8 && !standardAsked;
         EXPECT_TRUE(targetBits > 8 || popularity ||
                     SamePalette(out.palette(), standard[targetBits / 4], 1 << targetBits));
@@ -259,22 +250,20 @@ TEST(ConvertBitmap, RefusesWhatTheRowLoopCannotHandle) {
     // compression: other target depths; top-down, compressed, bit fields,
     // 16 bits, 48 bits, 2 bits as the 16-bit product of 65535 planes of
     // 65534 bits, sides beyond 16-bit counters, negative width.
-    const int cases[][6] = {{0, 4, 4, 1, 24, BI_RGB},       {2, 4, 4, 1, 24, BI_RGB},
-                            {3, 4, 4, 1, 24, BI_RGB},       {5, 4, 4, 1, 24, BI_RGB},
-                            {7, 4, 4, 1, 24, BI_RGB},       {16, 4, 4, 1, 24, BI_RGB},
-                            {32, 4, 4, 1, 24, BI_RGB},      {-8, 4, 4, 1, 24, BI_RGB},
-                            {8, 4, -4, 1, 24, BI_RGB},      {8, 4, 4, 1, 8, BI_RLE8},
-                            {8, 4, 4, 1, 32, BI_BITFIELDS}, {8, 4, 4, 1, 16, BI_RGB},
-                            {8, 4, 4, 2, 24, BI_RGB},       {8, 32768, 4, 1, 24, BI_RGB},
-                            {8, 4, 32768, 1, 24, BI_RGB},   {8, 4, 4, 65535, 65534, BI_RGB},
-                            {8, -1, 4, 1, 24, BI_RGB}};
+    std::vector<std::array<int, 6>> cases = {
+        {8, 4, -4, 1, 24, BI_RGB},      {8, 4, 4, 1, 8, BI_RLE8},
+        {8, 4, 4, 1, 32, BI_BITFIELDS}, {8, 4, 4, 1, 16, BI_RGB},
+        {8, 4, 4, 2, 24, BI_RGB},       {8, 32768, 4, 1, 24, BI_RGB},
+        {8, 4, 32768, 1, 24, BI_RGB},   {8, 4, 4, 65535, 65534, BI_RGB},
+        {8, -1, 4, 1, 24, BI_RGB}};
+    for (int target : {0, 2, 3, 5, 7, 16, 32, -8}) cases.push_back({target, 4, 4, 1, 24, BI_RGB});
     Dib dib = MakeDib(24, 4, 4, 9);
     void* out = nullptr;
     for (const auto& [target, width, height, planes, bits, compression] : cases) {
         *dib.header() = rztest::DibHeader(width, height, bits, DWORD(compression));
         dib.header()->biPlanes = WORD(planes), out = reinterpret_cast<void*>(1);
         EXPECT_TRUE(CRZConvertBitmap(&out, short(target), dib.header(), 1, 0) == 0 && !out)
-            << (&target - &cases[0][0]) / 6;
+            << target << ", " << width << " x " << height << ", " << bits;
     }
     out = reinterpret_cast<void*>(1);
     EXPECT_TRUE(CRZConvertBitmap(&out, 8, nullptr, 0, 0) == 0 && !out);
