@@ -265,6 +265,11 @@ TEST(ConvertBitmap, RefusesWhatTheRowLoopCannotHandle) {
         EXPECT_TRUE(CRZConvertBitmap(&out, short(target), dib.header(), 1, 0) == 0 && !out)
             << target << ", " << width << " x " << height << ", " << bits;
     }
+    // The longest sides the counters hold are converted.
+    for (const auto& [width, height] : {std::pair(32767, 1), std::pair(1, 32767)}) {
+        Dib longest = MakeDib(24, width, height, 5);
+        EXPECT_NE(Converted(1, longest, true, false).size, 0u) << width << " x " << height;
+    }
     out = reinterpret_cast<void*>(1);
     EXPECT_TRUE(CRZConvertBitmap(&out, 8, nullptr, 0, 0) == 0 && !out);
     EXPECT_EQ(CRZConvertBitmap(nullptr, 8, dib.header(), 0, 0), 0u);
