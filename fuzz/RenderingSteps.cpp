@@ -5,7 +5,6 @@
 #include <cmath>
 #include <vector>
 
-#include "KWRoot/Memory.h"
 #include "RZ/platform/WindowsImaging.h"
 #include "SequenceState.h"
 #include "SoftGDI/Display.h"
@@ -28,11 +27,6 @@ int ChooseAlphaUse(FuzzInput& in) {
     return in.Pick(kUses);
 }
 
-const KWRect* MaybeRect(FuzzInput& in, KWPixMap** map, KWRect& storage) {
-    storage = ChooseRect(in, map);
-    return in.Byte() % 4 == 0 ? nullptr : &storage;
-}
-
 void RequireCode(short result) {
     Require(result <= 0, "results are 0 or negative codes");
 }
@@ -42,29 +36,17 @@ void RequireCode(short result) {
 void StartRendering() {
     static Gdiplus::GdiplusStartupInput input;
     static ULONG_PTR token = 0;
-    if (Gdiplus::GdiplusStartup(&token, &input, nullptr) != Gdiplus::Ok) Broke("GDI+", "starts");
+    Require(Gdiplus::GdiplusStartup(&token, &input, nullptr) == Gdiplus::Ok, "GDI+ starts");
     for (int i = 0; i < 6; ++i)
         g_displays[i] = SoftGdiCreateDisplayDC(kDepths[i], kDisplaySide, kDisplaySide);
-}
-
-std::int64_t LiveGdiObjects() {
-    return SoftGdiLiveGdiObjects() + SoftGdiLiveGdiPlusObjects();
-}
-
-void ArmGdiFailure(FuzzInput& in) {
-    SoftGdiFailCreation(1 + in.Byte() % 6);
-}
-
-void DisarmGdiFailure() {
-    SoftGdiFailCreation(0);
 }
 
 void Stretch(Sequence& s) {
     KWPixMap** source = s.Slot();
     KWPixMap** target = s.Slot();
     KWRect sourceRect, targetRect;
-    const KWRect* from = MaybeRect(s.in, source, sourceRect);
-    const KWRect* to = MaybeRect(s.in, target, targetRect);
+    const KWRect* from = s.MaybeRect(source, sourceRect);
+    const KWRect* to = s.MaybeRect(target, targetRect);
     RequireCode(RZStretchKWPixMap(source, target, from, to, ChooseAlphaUse(s.in)));
 }
 
@@ -72,25 +54,24 @@ void Rotate(Sequence& s) {
     KWPixMap** source = s.Slot();
     KWPixMap** target = s.Slot();
     KWRect sourceRect;
-    const KWRect* from = MaybeRect(s.in, source, sourceRect);
+    const KWRect* from = s.MaybeRect(source, sourceRect);
     const int x = s.in.Coordinate(int(RZGetKWPixMapWidth(target)) / 2);
     const int y = s.in.Coordinate(int(RZGetKWPixMapHeight(target)) / 2);
     const double angle = s.in.Angle();
     const bool mirror = s.in.Byte() & 1;
-    if (s.in.Byte() & 1)
-        RequireCode(
-            RZRotateKWPixMap(source, target, from, x, y, angle, mirror, ChooseAlphaUse(s.in)));
-    else
-        RequireCode(RZRotateKWPixMap_OldParList(source, target, angle, mirror, from, x, y));
+    RequireCode(
+        s.in.Byte() & 1
+            ? RZRotateKWPixMap(source, target, from, x, y, angle, mirror, ChooseAlphaUse(s.in))
+            : RZRotateKWPixMap_OldParList(source, target, angle, mirror, from, x, y));
 }
 
 void DrawOnDC(Sequence& s) {
     const HDC dc = ChooseDisplay(s.in);
     KWPixMap** map = s.Slot();
-    KWRect sourceRect, targetRect;
-    const KWRect* from = MaybeRect(s.in, map, sourceRect);
-    targetRect = {s.in.Coordinate(0), s.in.Coordinate(0), s.in.Coordinate(kDisplaySide),
-                  s.in.Coordinate(kDisplaySide)};
+    KWRect sourceRect;
+    const KWRect* from = s.MaybeRect(map, sourceRect);
+    const KWRect targetRect = {s.in.Coordinate(0), s.in.Coordinate(0),
+                               s.in.Coordinate(kDisplaySide), s.in.Coordinate(kDisplaySide)};
     const KWRect* to = s.in.Byte() % 8 == 0 ? nullptr : &targetRect;
     const unsigned char dither = s.in.Byte(), standardPalette = s.in.Byte();
     RequireCode(
@@ -101,42 +82,43 @@ void ReadDeviceBitmap(Sequence& s) {
     const HDC dc = ChooseDisplay(s.in);
     const int width = s.in.Byte() % 48, height = s.in.Byte() % 48;
     HBITMAP bitmap = CreateCompatibleBitmap(dc, width, height);
-    KWRect rect;
-    const KWRect* part = s.in.Byte() & 1 ? nullptr : &rect;
-    rect = {s.in.Coordinate(0), s.in.Coordinate(0), s.in.Coordinate(height),
-            s.in.Coordinate(width)};
+    const bool whole = s.in.Byte() & 1;
+    const KWRect rect = {s.in.Coordinate(0), s.in.Coordinate(0), s.in.Coordinate(height),
+                         s.in.Coordinate(width)};
     // A rectangle is copied out of what the display shows at the size asked
     // for, however large: such requests cost what they ask, so they are not
     // made. The sides are reckoned as the copy reckons them.
     const auto w = static_cast<int>(std::int64_t{rect.right} - rect.left);
     const auto h = static_cast<int>(std::int64_t{rect.bottom} - rect.top);
-    if (std::fabs(double(w) * double(h)) > 1 << 20) part = nullptr;
+    const KWRect* part = whole || std::fabs(double(w) * double(h)) > 1 << 20 ? nullptr : &rect;
     char* dib = nullptr;
     unsigned int size = 0;
     const short result = RZDDB2DIB(dc, bitmap, &dib, &size, part);
     RequireCode(result);
-    Require((result == 0) == (dib != nullptr), "a device bitmap's DIB exactly on success");
-    if (dib != nullptr) Require(size >= 40, "a DIB holds at least its header");
+    RequireHanded(result, dib, "a device bitmap's DIB exactly on success");
+    Require(dib == nullptr || size >= 40, "a DIB holds at least its header");
     BMKillPtr(&dib);
     KWPixMap**& slot = s.Slot();
     KWPixMap** map = nullptr;
     const short read = RZDDB2KWPixMap(dc, bitmap, &map, part);
     RequireCode(read);
-    Require((read == 0) == (map != nullptr), "a device bitmap's map exactly on success");
+    RequireHanded(read, map, "a device bitmap's map exactly on success");
     s.Replace(slot, map);
     if (bitmap != nullptr) DeleteObject(bitmap);
 }
 
 void ReadDibSection(Sequence& s) {
     static constexpr int kBits[] = {1, 4, 8, 16, 24, 32, 0, 2};
+    const auto bitCount = static_cast<WORD>(kBits[s.in.Byte() % 8]);
+    const LONG width = s.in.Byte() % 40, height = s.in.Byte() % 80 - 40;
+    const auto compression = static_cast<DWORD>(s.in.Byte() % 4 == 0 ? BI_BITFIELDS : BI_RGB);
     std::vector<unsigned char> info(sizeof(BITMAPINFOHEADER) + 256 * 4);
-    auto* header = reinterpret_cast<BITMAPINFOHEADER*>(info.data());
-    header->biSize = sizeof(BITMAPINFOHEADER);
-    header->biBitCount = static_cast<WORD>(kBits[s.in.Byte() % 8]);
-    header->biPlanes = 1;
-    header->biWidth = s.in.Byte() % 40;
-    header->biHeight = (s.in.Byte() % 80) - 40;
-    header->biCompression = s.in.Byte() % 4 == 0 ? BI_BITFIELDS : BI_RGB;
+    *reinterpret_cast<BITMAPINFOHEADER*>(info.data()) = {.biSize = sizeof(BITMAPINFOHEADER),
+                                                         .biWidth = width,
+                                                         .biHeight = height,
+                                                         .biPlanes = 1,
+                                                         .biBitCount = bitCount,
+                                                         .biCompression = compression};
     // Bit-field masks from the input, the colour table a pattern.
     auto* masks = reinterpret_cast<DWORD*>(info.data() + sizeof(BITMAPINFOHEADER));
     for (int i = 0; i < 3; ++i) masks[i] = s.in.Word();
@@ -149,22 +131,20 @@ void ReadDibSection(Sequence& s) {
                          DIB_RGB_COLORS, &bits, nullptr, 0);
     DIBSECTION ds{};
     const bool described = section != nullptr && GetObject(section, sizeof ds, &ds) == sizeof ds;
-    if (described && bits != nullptr) {
-        auto* bytes = static_cast<unsigned char*>(bits);
-        const std::size_t count = std::size_t(ds.dsBm.bmWidthBytes) * ds.dsBm.bmHeight;
-        const std::uint8_t seed = s.in.Byte();
-        for (std::size_t i = 0; i < count; ++i)
-            bytes[i] = static_cast<unsigned char>(i * 29 + seed);
-    }
+    // The pixels a pattern from the input.
+    const bool filled = described && bits != nullptr;
+    const std::uint8_t seed = filled ? s.in.Byte() : 0;
+    const std::size_t count = filled ? std::size_t(ds.dsBm.bmWidthBytes) * ds.dsBm.bmHeight : 0;
+    for (std::size_t i = 0; i < count; ++i)
+        static_cast<unsigned char*>(bits)[i] = static_cast<unsigned char>(i * 29 + seed);
     KWPixMap**& slot = s.Slot();
     KWPixMap** map = nullptr;
     const short result = RZDIBSection2PixMap(described ? &ds : nullptr, &map);
     RequireCode(result);
-    Require((result == 0) == (map != nullptr), "a DIB section's map exactly on success");
-    if (map != nullptr)
-        Require(RZGetKWPixMapWidth(map) == unsigned(ds.dsBm.bmWidth) &&
-                    RZGetKWPixMapHeight(map) == unsigned(ds.dsBm.bmHeight),
-                "a DIB section's map has its sides");
+    RequireHanded(result, map, "a DIB section's map exactly on success");
+    Require(map == nullptr || (RZGetKWPixMapWidth(map) == unsigned(ds.dsBm.bmWidth) &&
+                               RZGetKWPixMapHeight(map) == unsigned(ds.dsBm.bmHeight)),
+            "a DIB section's map has its sides");
     s.Replace(slot, map);
     if (section != nullptr) DeleteObject(section);
 }
