@@ -5,6 +5,7 @@
 // live root-library blocks and the comparison of a map with its import.
 #pragma once
 
+#include <bit>
 #include <climits>
 #include <cmath>
 #include <cstddef>
@@ -40,17 +41,26 @@ struct NoBlockLeft {
     ~NoBlockLeft() { Require(KWRootLiveBlockCount() == live, "no root-library block is left"); }
 };
 
-// Requires a map imported from another's export to have its sides, then
-// hands check(row before, row after) each row of the two.
-template <typename Check> void CompareRows(KWPixMap** map, KWPixMap** back, Check check) {
-    Require(RZGetKWPixMapWidth(back) == RZGetKWPixMapWidth(map) &&
-                RZGetKWPixMapHeight(back) == RZGetKWPixMapHeight(map),
+// Requires a map imported from another's export to have its sides and
+// pixels: 32-bit maps their colours with alpha 255, grey maps their levels
+// through the grey ramp and the luminance weights (which lose one level for
+// some values), 1-bit maps their bits.
+inline void CheckReimported(KWPixMap** map, KWPixMap** back) {
+    const unsigned width = RZGetKWPixMapWidth(map), height = RZGetKWPixMapHeight(map);
+    Require(RZGetKWPixMapWidth(back) == width && RZGetKWPixMapHeight(back) == height,
             "an exported map imports back at its size");
+    const int type = RZGetKWPixMapPixelType(map);
     const std::size_t rowBytes = RZGetKWPixMapBytesPerRow(map);
-    const auto* before = reinterpret_cast<const std::uint8_t*>(RZGetKWPixMapBaseAddr(map));
-    const auto* after = reinterpret_cast<const std::uint8_t*>(RZGetKWPixMapBaseAddr(back));
-    for (std::size_t y = 0; y < RZGetKWPixMapHeight(map); ++y)
-        check(before + y * rowBytes, after + y * rowBytes);
+    const auto* b = reinterpret_cast<const std::uint8_t*>(RZGetKWPixMapBaseAddr(map));
+    const auto* a = reinterpret_cast<const std::uint8_t*>(RZGetKWPixMapBaseAddr(back));
+    for (std::size_t y = 0; y < height; ++y, b += rowBytes, a += rowBytes)
+        for (unsigned x = 0; x < width; ++x)
+            Require(type == PixelTypeGrey
+                        ? a[x] == int((b[x] * 0.587 + b[x] * 0.299) + b[x] * 0.114)
+                    : type == PixelTypeBlackWhite
+                        ? ((a[x / 8] ^ b[x / 8]) & 0x80 >> x % 8) == 0
+                        : a[4 * x] == 255 && std::memcmp(a + 4 * x + 1, b + 4 * x + 1, 3) == 0,
+                    "the pixels of an exported map survive its import");
 }
 
 class FuzzInput {
@@ -65,10 +75,8 @@ public:
         return value;
     }
     double Double() {
-        std::uint64_t bits = std::uint64_t{Word()} << 32 | Word();
-        double value;
-        std::memcpy(&value, &bits, sizeof value);
-        return value;
+        const std::uint64_t high = Word();
+        return std::bit_cast<double>(high << 32 | Word());
     }
     // The bytes not read yet.
     const std::uint8_t* Rest(std::size_t& count) const {

@@ -151,11 +151,7 @@ void ExportImport(Sequence& s) {
     if (back == nullptr) return;
     // 32-bit maps come back with their colours and alpha 255.
     if (whole && IsTrueColour(map) && !s.failing && RZGetKWPixMapWidth(map) <= 32767)
-        CompareRows(map, back, [&](const std::uint8_t* b, const std::uint8_t* a) {
-            for (unsigned x = 0; x < RZGetKWPixMapWidth(map); ++x, a += 4, b += 4)
-                Require(a[0] == 255 && std::memcmp(a + 1, b + 1, 3) == 0,
-                        "the pixels of a 32-bit map survive export and import");
-        });
+        CheckReimported(map, back);
     s.Replace(s.Slot(), back);
 }
 

@@ -22,13 +22,13 @@ HDC ChooseDisplay(FuzzInput& in) {
     return choice == 255 ? nullptr : g_displays[choice % 6];
 }
 
-int ChooseAlphaUse(FuzzInput& in) {
-    static constexpr int kUses[] = {0, 1, 2, -1, 255};
-    return in.Pick(kUses);
-}
+constexpr int kAlphaUses[] = {0, 1, 2, -1, 255};
 
-void RequireCode(short result) {
+// Results are 0 or negative codes; a call that hands something over does so
+// exactly on success.
+void RequireCode(short result, const void* out = nullptr, const char* promise = nullptr) {
     Require(result <= 0, "results are 0 or negative codes");
+    if (promise != nullptr) RequireHanded(result, out, promise);
 }
 
 } // namespace
@@ -47,7 +47,7 @@ void Stretch(Sequence& s) {
     KWRect sourceRect, targetRect;
     const KWRect* from = s.MaybeRect(source, sourceRect);
     const KWRect* to = s.MaybeRect(target, targetRect);
-    RequireCode(RZStretchKWPixMap(source, target, from, to, ChooseAlphaUse(s.in)));
+    RequireCode(RZStretchKWPixMap(source, target, from, to, s.in.Pick(kAlphaUses)));
 }
 
 void Rotate(Sequence& s) {
@@ -61,7 +61,7 @@ void Rotate(Sequence& s) {
     const bool mirror = s.in.Byte() & 1;
     RequireCode(
         s.in.Byte() & 1
-            ? RZRotateKWPixMap(source, target, from, x, y, angle, mirror, ChooseAlphaUse(s.in))
+            ? RZRotateKWPixMap(source, target, from, x, y, angle, mirror, s.in.Pick(kAlphaUses))
             : RZRotateKWPixMap_OldParList(source, target, angle, mirror, from, x, y));
 }
 
@@ -75,7 +75,7 @@ void DrawOnDC(Sequence& s) {
     const KWRect* to = s.in.Byte() % 8 == 0 ? nullptr : &targetRect;
     const unsigned char dither = s.in.Byte(), standardPalette = s.in.Byte();
     RequireCode(
-        RZDrawKWPixMapPartOnHDC(dc, map, from, to, dither, standardPalette, ChooseAlphaUse(s.in)));
+        RZDrawKWPixMapPartOnHDC(dc, map, from, to, dither, standardPalette, s.in.Pick(kAlphaUses)));
 }
 
 void ReadDeviceBitmap(Sequence& s) {
@@ -88,37 +88,33 @@ void ReadDeviceBitmap(Sequence& s) {
     // A rectangle is copied out of what the display shows at the size asked
     // for, however large: such requests cost what they ask, so they are not
     // made. The sides are reckoned as the copy reckons them.
-    const auto w = static_cast<int>(std::int64_t{rect.right} - rect.left);
-    const auto h = static_cast<int>(std::int64_t{rect.bottom} - rect.top);
-    const KWRect* part = whole || std::fabs(double(w) * double(h)) > 1 << 20 ? nullptr : &rect;
+    const double area = double(static_cast<int>(std::int64_t{rect.right} - rect.left)) *
+                        static_cast<int>(std::int64_t{rect.bottom} - rect.top);
+    const KWRect* part = whole || std::fabs(area) > 1 << 20 ? nullptr : &rect;
     char* dib = nullptr;
     unsigned int size = 0;
     const short result = RZDDB2DIB(dc, bitmap, &dib, &size, part);
-    RequireCode(result);
-    RequireHanded(result, dib, "a device bitmap's DIB exactly on success");
+    RequireCode(result, dib, "a device bitmap's DIB exactly on success");
     Require(dib == nullptr || size >= 40, "a DIB holds at least its header");
     BMKillPtr(&dib);
     KWPixMap**& slot = s.Slot();
     KWPixMap** map = nullptr;
     const short read = RZDDB2KWPixMap(dc, bitmap, &map, part);
-    RequireCode(read);
-    RequireHanded(read, map, "a device bitmap's map exactly on success");
+    RequireCode(read, map, "a device bitmap's map exactly on success");
     s.Replace(slot, map);
     if (bitmap != nullptr) DeleteObject(bitmap);
 }
 
 void ReadDibSection(Sequence& s) {
     static constexpr int kBits[] = {1, 4, 8, 16, 24, 32, 0, 2};
-    const auto bitCount = static_cast<WORD>(kBits[s.in.Byte() % 8]);
-    const LONG width = s.in.Byte() % 40, height = s.in.Byte() % 80 - 40;
-    const auto compression = static_cast<DWORD>(s.in.Byte() % 4 == 0 ? BI_BITFIELDS : BI_RGB);
     std::vector<unsigned char> info(sizeof(BITMAPINFOHEADER) + 256 * 4);
-    *reinterpret_cast<BITMAPINFOHEADER*>(info.data()) = {.biSize = sizeof(BITMAPINFOHEADER),
-                                                         .biWidth = width,
-                                                         .biHeight = height,
-                                                         .biPlanes = 1,
-                                                         .biBitCount = bitCount,
-                                                         .biCompression = compression};
+    auto* header = reinterpret_cast<BITMAPINFOHEADER*>(info.data());
+    header->biSize = sizeof(BITMAPINFOHEADER);
+    header->biBitCount = static_cast<WORD>(kBits[s.in.Byte() % 8]);
+    header->biPlanes = 1;
+    header->biWidth = s.in.Byte() % 40;
+    header->biHeight = (s.in.Byte() % 80) - 40;
+    header->biCompression = s.in.Byte() % 4 == 0 ? BI_BITFIELDS : BI_RGB;
     // Bit-field masks from the input, the colour table a pattern.
     auto* masks = reinterpret_cast<DWORD*>(info.data() + sizeof(BITMAPINFOHEADER));
     for (int i = 0; i < 3; ++i) masks[i] = s.in.Word();
@@ -140,8 +136,7 @@ void ReadDibSection(Sequence& s) {
     KWPixMap**& slot = s.Slot();
     KWPixMap** map = nullptr;
     const short result = RZDIBSection2PixMap(described ? &ds : nullptr, &map);
-    RequireCode(result);
-    RequireHanded(result, map, "a DIB section's map exactly on success");
+    RequireCode(result, map, "a DIB section's map exactly on success");
     Require(map == nullptr || (RZGetKWPixMapWidth(map) == unsigned(ds.dsBm.bmWidth) &&
                                RZGetKWPixMapHeight(map) == unsigned(ds.dsBm.bmHeight)),
             "a DIB section's map has its sides");

@@ -49,12 +49,9 @@ struct Sequence {
 // negative side, a row beyond 2^31 - 1 bytes or a type the library does not
 // make; at most INT64_MAX.
 inline std::int64_t MapBytes(std::int64_t width, std::int64_t height, int type) {
-    const int bits = type == PixelTypeARGB || type == PixelTypeARGBDirect ? 32
-                     : type == PixelTypeBlackWhite                        ? 1
-                     : type == PixelTypeGrey                              ? 8
-                                                                          : 0;
-    if (width < 0 || height < 0 || bits == 0) return -1;
-    const std::int64_t rowBytes = RowBytes(width, bits);
+    static constexpr int kBits[] = {32, 32, 1, 8}; // by pixel type
+    if (width < 0 || height < 0 || unsigned(type) > PixelTypeGrey) return -1;
+    const std::int64_t rowBytes = RowBytes(width, kBits[type]);
     if (rowBytes > INT32_MAX) return -1; // a row must fit the header's field
     if (height > 0 && rowBytes > (INT64_MAX - 32) / height) return INT64_MAX;
     return 32 + rowBytes * height;
