@@ -100,10 +100,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::int64_t pixelsAt = 40 + 4 * std::int64_t{colours};
     std::vector<std::uint8_t> dib(std::size_t(pixelsAt + (handled ? pixelBytes : 0)));
     std::memcpy(dib.data(), &h, sizeof h);
-    std::size_t restSize = 0;
-    const std::uint8_t* rest = in.Rest(restSize);
-    for (std::size_t i = 40; i < dib.size() && restSize > 0; ++i)
-        dib[i] = rest[(i - 40) % restSize];
+    const auto rest = in.Rest();
+    for (std::size_t i = 40; i < dib.size() && !rest.empty(); ++i)
+        dib[i] = rest[(i - 40) % rest.size()];
     const auto* source = reinterpret_cast<const BITMAPINFOHEADER*>(dib.data());
 
     // The target depth the input chooses, then 24 bits (no colour cube to

@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <span>
 
 #include "KWRoot/Memory.h"
 #include "KWRoot/TestSupport.h"
@@ -79,10 +80,7 @@ public:
         return std::bit_cast<double>(high << 32 | Word());
     }
     // The bytes not read yet.
-    const std::uint8_t* Rest(std::size_t& count) const {
-        count = at_ < size_ ? size_ - at_ : 0;
-        return data_ + (at_ < size_ ? at_ : size_);
-    }
+    std::span<const std::uint8_t> Rest() const { return {data_ + at_, size_ - at_}; }
     // One of the table's values, or (for the extra choice) any 32-bit value.
     template <typename T, std::size_t N> T Pick(const T (&table)[N]) {
         const std::size_t i = Byte() % (N + 1);

@@ -28,7 +28,28 @@ const char* const kSubject = "the pixel map API";
 
 namespace {
 
+// Maps larger than this are not made (nor drawn into), so that every input
+// runs in milliseconds; larger requests that the library must refuse are
+// still made.
+constexpr std::int64_t kMapByteLimit = 192 << 10;
+
 constexpr int kTypes[] = {0, 1, 2, 3, 4, -1, 255};
+
+// Bytes a map of these sides and type takes, header included; -1 for a
+// negative side, a row beyond 2^31 - 1 bytes or a type the library does not
+// make; at most INT64_MAX.
+std::int64_t MapBytes(std::int64_t width, std::int64_t height, int type) {
+    static constexpr int kBits[] = {32, 32, 1, 8}; // by pixel type
+    if (width < 0 || height < 0 || unsigned(type) > PixelTypeGrey) return -1;
+    const std::int64_t rowBytes = RowBytes(width, kBits[type]);
+    if (rowBytes > INT32_MAX) return -1; // a row must fit the header's field
+    if (height > 0 && rowBytes > (INT64_MAX - 32) / height) return INT64_MAX;
+    return 32 + rowBytes * height;
+}
+
+bool IsTrueColour(KWPixMap** map) {
+    return unsigned(RZGetKWPixMapPixelType(map)) <= PixelTypeARGBDirect;
+}
 
 void CheckHeader(KWPixMap** map) {
     if (map == nullptr) return;

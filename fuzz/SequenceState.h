@@ -4,16 +4,12 @@
 #pragma once
 
 #include <cstdint>
+#include <utility>
 
 #include "FuzzInput.h"
 #include "RZ/KWPixMap"
 
 namespace rzfuzz {
-
-// Maps larger than this are not made (nor drawn into), so that every input
-// runs in milliseconds; larger requests that the library must refuse are
-// still made.
-constexpr std::int64_t kMapByteLimit = 192 << 10;
 
 // A call's result is 0 exactly when it hands something over.
 inline void RequireHanded(short result, const void* out, const char* promise) {
@@ -29,10 +25,7 @@ struct Sequence {
     bool failing = false;
 
     KWPixMap**& Slot() { return maps[in.Byte() % kSlots]; }
-    void Replace(KWPixMap**& slot, KWPixMap** map) {
-        RZDeleteKWPixMap(slot);
-        slot = map;
-    }
+    void Replace(KWPixMap**& slot, KWPixMap** map) { RZDeleteKWPixMap(std::exchange(slot, map)); }
     // A rectangle, each side chosen near the map's bounds or hostile.
     KWRect Rect(KWPixMap** map) {
         const int width = int(RZGetKWPixMapWidth(map)), height = int(RZGetKWPixMapHeight(map));
@@ -44,22 +37,6 @@ struct Sequence {
         return in.Byte() % 4 == 0 ? nullptr : &storage;
     }
 };
-
-// Bytes a map of these sides and type takes, header included; -1 for a
-// negative side, a row beyond 2^31 - 1 bytes or a type the library does not
-// make; at most INT64_MAX.
-inline std::int64_t MapBytes(std::int64_t width, std::int64_t height, int type) {
-    static constexpr int kBits[] = {32, 32, 1, 8}; // by pixel type
-    if (width < 0 || height < 0 || unsigned(type) > PixelTypeGrey) return -1;
-    const std::int64_t rowBytes = RowBytes(width, kBits[type]);
-    if (rowBytes > INT32_MAX) return -1; // a row must fit the header's field
-    if (height > 0 && rowBytes > (INT64_MAX - 32) / height) return INT64_MAX;
-    return 32 + rowBytes * height;
-}
-
-inline bool IsTrueColour(KWPixMap** map) {
-    return unsigned(RZGetKWPixMapPixelType(map)) <= PixelTypeARGBDirect;
-}
 
 // The steps that draw through GDI and GDI+ (RenderingSteps.cpp).
 void StartRendering();
