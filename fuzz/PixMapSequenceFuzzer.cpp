@@ -56,7 +56,7 @@ void CheckHeader(KWPixMap** map) {
     const KWPixMap* record = *map;
     Require(record != nullptr && record->baseOffset == 32, "a map's rows start after its header");
     // Retyping may store any 32-bit type's value in a 32-bit map.
-    const int type = record->pixelType <= PixelTypeGrey ? record->pixelType : PixelTypeARGB;
+    const int type = record->pixelType <= PixelTypeGrey ? record->pixelType : int(PixelTypeARGB);
     const std::int64_t bytes = MapBytes(record->width, record->height, type);
     Require(bytes >= 0 && bytes == 32 + std::int64_t{record->bytesPerRow} * record->height,
             "a map's row bytes follow its width and type");
