@@ -10,15 +10,17 @@
 // handles refused (or one it does not handle converted), a result whose
 // header, size or colour table disagrees with itself, an identity conversion
 // that changes a pixel, or a root-library block left once the result is freed.
-#include <cstddef>
+#include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
 #include "FuzzInput.h"
-#include "KWRoot/Memory.h"
-#include "KWRoot/TestSupport.h"
-#include "RZ/KWPixMap"
+
+namespace rzfuzz {
+
+const char* const kSubject = "CRZConvertBitmap";
 
 namespace {
 
@@ -26,12 +28,6 @@ namespace {
 // the conversion must read them; headers it refuses get only their header
 // and colour table, since it may not read further.
 constexpr std::int64_t kPixelByteLimit = 256 << 10;
-
-using rzfuzz::FuzzInput;
-
-void Require(bool condition, const char* promise) {
-    if (!condition) rzfuzz::Broke("CRZConvertBitmap", promise);
-}
 
 constexpr std::int64_t kBitCounts[] = {1, 4, 8, 24, 32, 0, 2, 16, 48, 64};
 constexpr std::int64_t kPlanes[] = {1, 1, 1, 0, 2, 3, 0x8000};
@@ -41,18 +37,8 @@ constexpr std::int64_t kSides[] = {0,  1,  2,   3,      7,         31,       32,
                                    -1, -2, -7,  -32768, INT32_MAX, INT32_MIN};
 constexpr std::int64_t kColourCounts[] = {0, 1, 2, 15, 16, 17, 255, 256, 257, 0x10000, 0x10001};
 
-struct Source {
-    BITMAPINFOHEADER header{};
-    int bits = 0;    // planes x bit count, as a 16-bit product
-    int colours = 0; // colour table entries the conversion reads
-    std::int64_t stride = 0;
-    std::int64_t pixelBytes = 0;
-    bool handled = false; // a header the conversion takes
-};
-
-Source ChooseSource(FuzzInput& in) {
-    Source s;
-    BITMAPINFOHEADER& h = s.header;
+BITMAPINFOHEADER ChooseHeader(FuzzInput& in) {
+    BITMAPINFOHEADER h{};
     h.biSize = 40;
     h.biBitCount = static_cast<WORD>(in.Pick(kBitCounts));
     h.biPlanes = static_cast<WORD>(in.Pick(kPlanes));
@@ -63,88 +49,68 @@ Source ChooseSource(FuzzInput& in) {
     h.biHeight = static_cast<LONG>(shape & 2 ? in.Pick(kSides) : in.Byte() % 40);
     h.biClrUsed = static_cast<DWORD>(in.Pick(kColourCounts));
     h.biXPelsPerMeter = static_cast<LONG>(in.Word());
-
-    s.bits = static_cast<std::int16_t>(std::uint32_t{h.biPlanes} * h.biBitCount);
-    s.colours = static_cast<int>(h.biClrUsed & 0xFFFF);
-    if (s.colours == 0 && s.bits > 0 && s.bits <= 8) s.colours = 1 << s.bits;
-    const std::int64_t width = h.biWidth, height = h.biHeight;
-    const bool bitsHandled =
-        s.bits == 1 || s.bits == 4 || s.bits == 8 || s.bits == 24 || s.bits == 32;
-    s.handled = bitsHandled && h.biCompression == BI_RGB && width >= 0 && width <= 32767 &&
-                height >= 0 && height <= 32767;
-    const std::int64_t absWidth = width < 0 ? -width : width;
-    const std::int64_t absHeight = height < 0 ? -height : height;
-    const std::int64_t bits = s.bits > 0 ? s.bits : 1;
-    s.stride = ((absWidth * bits + 31) >> 3) & ~std::int64_t{3};
-    s.pixelBytes =
-        absHeight > 0 && s.stride > INT64_MAX / absHeight ? INT64_MAX : s.stride * absHeight;
-    return s;
+    return h;
 }
 
-std::int64_t TargetStride(std::int64_t width, int bits) {
-    return ((width * bits + 31) >> 3) & ~std::int64_t{3};
-}
-
-void CheckResult(const Source& s, const std::uint8_t* block, unsigned int size, int bits) {
+void CheckResult(const BITMAPINFOHEADER& source, const std::uint8_t* block, unsigned int size,
+                 int bits) {
     BITMAPINFOHEADER h;
     std::memcpy(&h, block, sizeof h);
     const int colours = bits <= 8 ? 1 << bits : 0;
-    const std::int64_t stride = TargetStride(s.header.biWidth, bits);
     Require(h.biSize == 40 && h.biPlanes == 1 && h.biBitCount == bits && h.biCompression == BI_RGB,
             "the result's header describes an uncompressed picture of the target depth");
-    Require(h.biWidth == s.header.biWidth && h.biHeight == s.header.biHeight,
+    Require(h.biWidth == source.biWidth && h.biHeight == source.biHeight,
             "the result has the source's sides");
-    Require(h.biClrUsed == DWORD(colours) && h.biSizeImage == DWORD(stride * h.biHeight),
+    Require(h.biClrUsed == DWORD(colours) &&
+                h.biSizeImage == DWORD(RowBytes(source.biWidth, bits) * h.biHeight),
             "the result counts its colours and its pixel bytes");
     Require(size == 40 + 4u * colours + h.biSizeImage, "the size is header, colours and rows");
-    if (bits == 1) {
-        static constexpr std::uint8_t kBlackWhite[8] = {0, 0, 0, 0, 255, 255, 255, 0};
-        Require(std::memcmp(block + 40, kBlackWhite, 8) == 0, "1-bit results are black and white");
-    }
+    static constexpr std::uint8_t kBlackWhite[8] = {0, 0, 0, 0, 255, 255, 255, 0};
+    Require(bits != 1 || std::memcmp(block + 40, kBlackWhite, 8) == 0,
+            "1-bit results are black and white");
     for (int i = 0; i < colours; ++i)
         Require(block[40 + 4 * i + 3] == 0, "colour table entries have a zero reserved byte");
 }
 
-// True colour to 24 bits passes every pixel's blue, green and red through.
-void CheckTrueColourKept(const Source& s, const std::uint8_t* sourcePixels,
-                         const std::uint8_t* block) {
-    const std::uint8_t* target = block + 40;
-    const std::int64_t targetStride = TargetStride(s.header.biWidth, 24);
-    const int step = s.bits / 8;
-    for (std::int64_t y = 0; y < s.header.biHeight; ++y)
-        for (std::int64_t x = 0; x < s.header.biWidth; ++x)
-            Require(std::memcmp(target + y * targetStride + 3 * x,
-                                sourcePixels + y * s.stride + step * x, 3) == 0,
-                    "true colour to 24 bits keeps every pixel");
-}
-
 } // namespace
+} // namespace rzfuzz
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace rzfuzz;
     FuzzInput in(data, size);
-    const Source s = ChooseSource(in);
-    const std::uint8_t failAt = in.Byte();
-    const std::uint8_t choice = in.Byte();
-    if (s.handled && s.pixelBytes > kPixelByteLimit) return 0;
+    const BITMAPINFOHEADER h = ChooseHeader(in);
+    const std::uint8_t failAt = in.Byte(), choice = in.Byte();
+    // Planes x bit count as a 16-bit product; the colour table entries the
+    // conversion reads; whether it takes the header.
+    const int bits = static_cast<std::int16_t>(std::uint32_t{h.biPlanes} * h.biBitCount);
+    const int colours = h.biClrUsed & 0xFFFF    ? int(h.biClrUsed & 0xFFFF)
+                        : bits > 0 && bits <= 8 ? 1 << bits
+                                                : 0;
+    const std::int64_t width = h.biWidth, height = std::abs(std::int64_t{h.biHeight});
+    const bool handled = (bits == 1 || bits == 4 || bits == 8 || bits == 24 || bits == 32) &&
+                         h.biCompression == BI_RGB && width >= 0 && width <= 32767 &&
+                         h.biHeight >= 0 && height <= 32767;
+    const std::int64_t stride = RowBytes(std::abs(width), std::max(bits, 1));
+    const std::int64_t pixelBytes =
+        height > 0 && stride > INT64_MAX / height ? INT64_MAX : stride * height;
+    if (handled && pixelBytes > kPixelByteLimit) return 0;
 
     // Exactly the bytes the header implies: the header, the colour table the
     // conversion reads, and (for headers it takes) the rows.
-    const std::int64_t pixelsAt = 40 + 4 * std::int64_t{s.colours};
-    const std::int64_t total = pixelsAt + (s.handled ? s.pixelBytes : 0);
-    std::vector<std::uint8_t> dib(static_cast<std::size_t>(total));
-    std::memcpy(dib.data(), &s.header, sizeof s.header);
-    std::size_t restSize = 0;
-    const std::uint8_t* rest = in.Rest(restSize);
-    for (std::size_t i = 40; i < dib.size() && restSize > 0; ++i)
-        dib[i] = rest[(i - 40) % restSize];
+    const std::int64_t pixelsAt = 40 + 4 * std::int64_t{colours};
+    std::vector<std::uint8_t> dib(std::size_t(pixelsAt + (handled ? pixelBytes : 0)));
+    std::memcpy(dib.data(), &h, sizeof h);
+    const auto rest = in.Rest();
+    for (std::size_t i = 40; i < dib.size() && !rest.empty(); ++i)
+        dib[i] = rest[(i - 40) % rest.size()];
     const auto* source = reinterpret_cast<const BITMAPINFOHEADER*>(dib.data());
 
-    const std::int64_t liveBlocks = KWRootLiveBlockCount();
     // The target depth the input chooses, then 24 bits (no colour cube to
     // build, so cheap), each with the flags the input chooses.
     static constexpr short kTargets[] = {1, 4, 8, 24, 0, 2, 16, 32, -1};
     const short targets[] = {kTargets[choice % 9], 24};
     for (int run = 0; run < 2; ++run) {
+        const NoBlockLeft noBlockLeft;
         const short target = targets[run];
         const bool supported = target == 1 || target == 4 || target == 8 || target == 24;
         const int flags = choice >> (4 + 2 * run) & 3;
@@ -157,21 +123,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         KWRootFailAllocation(0);
         Require((result == 0) == (out == nullptr), "a size exactly when a block");
         // Sides the conversion takes are small enough for 64-bit sizes.
-        const bool takes = supported && s.handled &&
-                           TargetStride(s.header.biWidth, target) * s.header.biHeight + 40 +
-                                   4 * (target <= 8 ? 1 << target : 0) <=
-                               INT32_MAX;
+        const bool takes =
+            supported && handled &&
+            RowBytes(width, target) * h.biHeight + 40 + 4 * (target <= 8 ? 1 << target : 0) <=
+                INT32_MAX;
         if (!failed)
             Require((result != 0) == takes, "handled headers convert and the others are refused");
-        if (out != nullptr) {
-            const auto* block = static_cast<const std::uint8_t*>(out);
-            CheckResult(s, block, result, target);
-            if (target == 24 && s.bits >= 24 && !failed)
-                CheckTrueColourKept(s, dib.data() + pixelsAt, block);
-            char* owned = static_cast<char*>(out);
-            BMKillPtr(&owned);
-        }
-        Require(KWRootLiveBlockCount() == liveBlocks, "no root-library block is left");
+        if (out == nullptr) continue;
+        const auto* block = static_cast<const std::uint8_t*>(out);
+        CheckResult(h, block, result, target);
+        // True colour to 24 bits passes every pixel's blue, green and red through.
+        const std::int64_t targetStride = RowBytes(width, 24);
+        if (target == 24 && bits >= 24 && !failed)
+            for (std::int64_t y = 0; y < h.biHeight; ++y)
+                for (std::int64_t x = 0; x < width; ++x)
+                    Require(std::memcmp(block + 40 + y * targetStride + 3 * x,
+                                        dib.data() + pixelsAt + y * stride + bits / 8 * x, 3) == 0,
+                            "true colour to 24 bits keeps every pixel");
+        char* owned = static_cast<char*>(out);
+        BMKillPtr(&owned);
     }
     // The null and out-of-range arguments.
     Require(CRZConvertBitmap(nullptr, 8, source, 0, 0) == 0, "no output, no conversion");

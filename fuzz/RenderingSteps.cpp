@@ -5,7 +5,6 @@
 #include <cmath>
 #include <vector>
 
-#include "KWRoot/Memory.h"
 #include "RZ/platform/WindowsImaging.h"
 #include "SequenceState.h"
 #include "SoftGDI/Display.h"
@@ -23,18 +22,13 @@ HDC ChooseDisplay(FuzzInput& in) {
     return choice == 255 ? nullptr : g_displays[choice % 6];
 }
 
-int ChooseAlphaUse(FuzzInput& in) {
-    static constexpr int kUses[] = {0, 1, 2, -1, 255};
-    return in.Pick(kUses);
-}
+constexpr int kAlphaUses[] = {0, 1, 2, -1, 255};
 
-const KWRect* MaybeRect(FuzzInput& in, KWPixMap** map, KWRect& storage) {
-    storage = ChooseRect(in, map);
-    return in.Byte() % 4 == 0 ? nullptr : &storage;
-}
-
-void RequireCode(short result) {
+// Results are 0 or negative codes; a call that hands something over does so
+// exactly on success.
+void RequireCode(short result, const void* out = nullptr, const char* promise = nullptr) {
     Require(result <= 0, "results are 0 or negative codes");
+    if (promise != nullptr) RequireHanded(result, out, promise);
 }
 
 } // namespace
@@ -42,87 +36,71 @@ void RequireCode(short result) {
 void StartRendering() {
     static Gdiplus::GdiplusStartupInput input;
     static ULONG_PTR token = 0;
-    if (Gdiplus::GdiplusStartup(&token, &input, nullptr) != Gdiplus::Ok) Broke("GDI+", "starts");
+    Require(Gdiplus::GdiplusStartup(&token, &input, nullptr) == Gdiplus::Ok, "GDI+ starts");
     for (int i = 0; i < 6; ++i)
         g_displays[i] = SoftGdiCreateDisplayDC(kDepths[i], kDisplaySide, kDisplaySide);
-}
-
-std::int64_t LiveGdiObjects() {
-    return SoftGdiLiveGdiObjects() + SoftGdiLiveGdiPlusObjects();
-}
-
-void ArmGdiFailure(FuzzInput& in) {
-    SoftGdiFailCreation(1 + in.Byte() % 6);
-}
-
-void DisarmGdiFailure() {
-    SoftGdiFailCreation(0);
 }
 
 void Stretch(Sequence& s) {
     KWPixMap** source = s.Slot();
     KWPixMap** target = s.Slot();
     KWRect sourceRect, targetRect;
-    const KWRect* from = MaybeRect(s.in, source, sourceRect);
-    const KWRect* to = MaybeRect(s.in, target, targetRect);
-    RequireCode(RZStretchKWPixMap(source, target, from, to, ChooseAlphaUse(s.in)));
+    const KWRect* from = s.MaybeRect(source, sourceRect);
+    const KWRect* to = s.MaybeRect(target, targetRect);
+    RequireCode(RZStretchKWPixMap(source, target, from, to, s.in.Pick(kAlphaUses)));
 }
 
 void Rotate(Sequence& s) {
     KWPixMap** source = s.Slot();
     KWPixMap** target = s.Slot();
     KWRect sourceRect;
-    const KWRect* from = MaybeRect(s.in, source, sourceRect);
+    const KWRect* from = s.MaybeRect(source, sourceRect);
     const int x = s.in.Coordinate(int(RZGetKWPixMapWidth(target)) / 2);
     const int y = s.in.Coordinate(int(RZGetKWPixMapHeight(target)) / 2);
     const double angle = s.in.Angle();
     const bool mirror = s.in.Byte() & 1;
-    if (s.in.Byte() & 1)
-        RequireCode(
-            RZRotateKWPixMap(source, target, from, x, y, angle, mirror, ChooseAlphaUse(s.in)));
-    else
-        RequireCode(RZRotateKWPixMap_OldParList(source, target, angle, mirror, from, x, y));
+    RequireCode(
+        s.in.Byte() & 1
+            ? RZRotateKWPixMap(source, target, from, x, y, angle, mirror, s.in.Pick(kAlphaUses))
+            : RZRotateKWPixMap_OldParList(source, target, angle, mirror, from, x, y));
 }
 
 void DrawOnDC(Sequence& s) {
     const HDC dc = ChooseDisplay(s.in);
     KWPixMap** map = s.Slot();
-    KWRect sourceRect, targetRect;
-    const KWRect* from = MaybeRect(s.in, map, sourceRect);
-    targetRect = {s.in.Coordinate(0), s.in.Coordinate(0), s.in.Coordinate(kDisplaySide),
-                  s.in.Coordinate(kDisplaySide)};
+    KWRect sourceRect;
+    const KWRect* from = s.MaybeRect(map, sourceRect);
+    const KWRect targetRect = {s.in.Coordinate(0), s.in.Coordinate(0),
+                               s.in.Coordinate(kDisplaySide), s.in.Coordinate(kDisplaySide)};
     const KWRect* to = s.in.Byte() % 8 == 0 ? nullptr : &targetRect;
     const unsigned char dither = s.in.Byte(), standardPalette = s.in.Byte();
     RequireCode(
-        RZDrawKWPixMapPartOnHDC(dc, map, from, to, dither, standardPalette, ChooseAlphaUse(s.in)));
+        RZDrawKWPixMapPartOnHDC(dc, map, from, to, dither, standardPalette, s.in.Pick(kAlphaUses)));
 }
 
 void ReadDeviceBitmap(Sequence& s) {
     const HDC dc = ChooseDisplay(s.in);
     const int width = s.in.Byte() % 48, height = s.in.Byte() % 48;
     HBITMAP bitmap = CreateCompatibleBitmap(dc, width, height);
-    KWRect rect;
-    const KWRect* part = s.in.Byte() & 1 ? nullptr : &rect;
-    rect = {s.in.Coordinate(0), s.in.Coordinate(0), s.in.Coordinate(height),
-            s.in.Coordinate(width)};
+    const bool whole = s.in.Byte() & 1;
+    const KWRect rect = {s.in.Coordinate(0), s.in.Coordinate(0), s.in.Coordinate(height),
+                         s.in.Coordinate(width)};
     // A rectangle is copied out of what the display shows at the size asked
     // for, however large: such requests cost what they ask, so they are not
     // made. The sides are reckoned as the copy reckons them.
-    const auto w = static_cast<int>(std::int64_t{rect.right} - rect.left);
-    const auto h = static_cast<int>(std::int64_t{rect.bottom} - rect.top);
-    if (std::fabs(double(w) * double(h)) > 1 << 20) part = nullptr;
+    const double area = double(static_cast<int>(std::int64_t{rect.right} - rect.left)) *
+                        static_cast<int>(std::int64_t{rect.bottom} - rect.top);
+    const KWRect* part = whole || std::fabs(area) > 1 << 20 ? nullptr : &rect;
     char* dib = nullptr;
     unsigned int size = 0;
     const short result = RZDDB2DIB(dc, bitmap, &dib, &size, part);
-    RequireCode(result);
-    Require((result == 0) == (dib != nullptr), "a device bitmap's DIB exactly on success");
-    if (dib != nullptr) Require(size >= 40, "a DIB holds at least its header");
+    RequireCode(result, dib, "a device bitmap's DIB exactly on success");
+    Require(dib == nullptr || size >= 40, "a DIB holds at least its header");
     BMKillPtr(&dib);
     KWPixMap**& slot = s.Slot();
     KWPixMap** map = nullptr;
     const short read = RZDDB2KWPixMap(dc, bitmap, &map, part);
-    RequireCode(read);
-    Require((read == 0) == (map != nullptr), "a device bitmap's map exactly on success");
+    RequireCode(read, map, "a device bitmap's map exactly on success");
     s.Replace(slot, map);
     if (bitmap != nullptr) DeleteObject(bitmap);
 }
@@ -149,22 +127,19 @@ void ReadDibSection(Sequence& s) {
                          DIB_RGB_COLORS, &bits, nullptr, 0);
     DIBSECTION ds{};
     const bool described = section != nullptr && GetObject(section, sizeof ds, &ds) == sizeof ds;
-    if (described && bits != nullptr) {
-        auto* bytes = static_cast<unsigned char*>(bits);
-        const std::size_t count = std::size_t(ds.dsBm.bmWidthBytes) * ds.dsBm.bmHeight;
-        const std::uint8_t seed = s.in.Byte();
-        for (std::size_t i = 0; i < count; ++i)
-            bytes[i] = static_cast<unsigned char>(i * 29 + seed);
-    }
+    // The pixels a pattern from the input.
+    const bool filled = described && bits != nullptr;
+    const std::uint8_t seed = filled ? s.in.Byte() : 0;
+    const std::size_t count = filled ? std::size_t(ds.dsBm.bmWidthBytes) * ds.dsBm.bmHeight : 0;
+    for (std::size_t i = 0; i < count; ++i)
+        static_cast<unsigned char*>(bits)[i] = static_cast<unsigned char>(i * 29 + seed);
     KWPixMap**& slot = s.Slot();
     KWPixMap** map = nullptr;
     const short result = RZDIBSection2PixMap(described ? &ds : nullptr, &map);
-    RequireCode(result);
-    Require((result == 0) == (map != nullptr), "a DIB section's map exactly on success");
-    if (map != nullptr)
-        Require(RZGetKWPixMapWidth(map) == unsigned(ds.dsBm.bmWidth) &&
-                    RZGetKWPixMapHeight(map) == unsigned(ds.dsBm.bmHeight),
-                "a DIB section's map has its sides");
+    RequireCode(result, map, "a DIB section's map exactly on success");
+    Require(map == nullptr || (RZGetKWPixMapWidth(map) == unsigned(ds.dsBm.bmWidth) &&
+                               RZGetKWPixMapHeight(map) == unsigned(ds.dsBm.bmHeight)),
+            "a DIB section's map has its sides");
     s.Replace(slot, map);
     if (section != nullptr) DeleteObject(section);
 }

@@ -4,19 +4,16 @@
 #pragma once
 
 #include <cstdint>
+#include <utility>
 
 #include "FuzzInput.h"
 #include "RZ/KWPixMap"
 
 namespace rzfuzz {
 
-// Maps larger than this are not made (nor drawn into), so that every input
-// runs in milliseconds; larger requests that the library must refuse are
-// still made.
-constexpr std::int64_t kMapByteLimit = 192 << 10;
-
-inline void Require(bool condition, const char* promise) {
-    if (!condition) Broke("the pixel map API", promise);
+// A call's result is 0 exactly when it hands something over.
+inline void RequireHanded(short result, const void* out, const char* promise) {
+    Require((result == 0) == (out != nullptr), promise);
 }
 
 struct Sequence {
@@ -28,57 +25,18 @@ struct Sequence {
     bool failing = false;
 
     KWPixMap**& Slot() { return maps[in.Byte() % kSlots]; }
-    void Replace(KWPixMap**& slot, KWPixMap** map) {
-        RZDeleteKWPixMap(slot);
-        slot = map;
+    void Replace(KWPixMap**& slot, KWPixMap** map) { RZDeleteKWPixMap(std::exchange(slot, map)); }
+    // A rectangle, each side chosen near the map's bounds or hostile.
+    KWRect Rect(KWPixMap** map) {
+        const int width = int(RZGetKWPixMapWidth(map)), height = int(RZGetKWPixMapHeight(map));
+        return {in.Coordinate(0), in.Coordinate(0), in.Coordinate(height), in.Coordinate(width)};
+    }
+    // The rectangle, or (for one choice in four) none.
+    const KWRect* MaybeRect(KWPixMap** map, KWRect& storage) {
+        storage = Rect(map);
+        return in.Byte() % 4 == 0 ? nullptr : &storage;
     }
 };
-
-// Bytes a map of these sides and type takes, header included; -1 for a
-// negative side, a row beyond 2^31 - 1 bytes or a type the library does not
-// make; at most INT64_MAX.
-inline std::int64_t MapBytes(std::int64_t width, std::int64_t height, int type) {
-    if (width < 0 || height < 0) return -1;
-    std::int64_t rowBytes;
-    switch (type) {
-    case PixelTypeARGB:
-    case PixelTypeARGBDirect:
-        rowBytes = width * 4;
-        break;
-    case PixelTypeBlackWhite:
-        rowBytes = (width + 31) / 32 * 4;
-        break;
-    case PixelTypeGrey:
-        rowBytes = (8 * width + 31) / 32 * 4;
-        break;
-    default:
-        return -1;
-    }
-    if (rowBytes > INT32_MAX) return -1; // a row must fit the header's field
-    if (height > 0 && rowBytes > (INT64_MAX - 32) / height) return INT64_MAX;
-    return 32 + rowBytes * height;
-}
-
-inline bool IsTrueColour(KWPixMap** map) {
-    const int type = RZGetKWPixMapPixelType(map);
-    return type == PixelTypeARGB || type == PixelTypeARGBDirect;
-}
-
-inline bool HasPixels(KWPixMap** map) {
-    return RZGetKWPixMapWidth(map) > 0 && RZGetKWPixMapHeight(map) > 0;
-}
-
-// A rectangle, each side chosen near the map's bounds or hostile.
-inline KWRect ChooseRect(FuzzInput& in, KWPixMap** map) {
-    const int width = static_cast<int>(RZGetKWPixMapWidth(map));
-    const int height = static_cast<int>(RZGetKWPixMapHeight(map));
-    KWRect r;
-    r.top = in.Coordinate(0);
-    r.left = in.Coordinate(0);
-    r.bottom = in.Coordinate(height);
-    r.right = in.Coordinate(width);
-    return r;
-}
 
 // The steps that draw through GDI and GDI+ (RenderingSteps.cpp).
 void StartRendering();
@@ -88,8 +46,5 @@ void DrawOnDC(Sequence& s);
 void ReadDeviceBitmap(Sequence& s);
 void ReadDibSection(Sequence& s);
 void ToGdiPlusImage(Sequence& s);
-void ArmGdiFailure(FuzzInput& in);
-void DisarmGdiFailure();
-std::int64_t LiveGdiObjects();
 
 } // namespace rzfuzz
